@@ -1,0 +1,18 @@
+# hvn_add_test(NAME SOURCES... LIBS... [WINDOWS_VERSION v])
+# Builds a GoogleTest executable and registers its tests with ctest. In the win32 build the
+# tests run under Wine (CMAKE_CROSSCOMPILING_EMULATOR); WINDOWS_VERSION makes Wine report that
+# Windows version (nt40, win2k, winxp, win98) to the executable.
+function(hvn_add_test name)
+  cmake_parse_arguments(ARG "" "WINDOWS_VERSION" "SOURCES;LIBS;PROPERTIES" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} gtest_main gtest)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
+  set(env "HVN_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data")
+  if(ARG_WINDOWS_VERSION)
+    list(APPEND env "HVN_WINDOWS_VERSION=${ARG_WINDOWS_VERSION}")
+  endif()
+  gtest_discover_tests(${name}
+    DISCOVERY_TIMEOUT 120
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "${env}" ${ARG_PROPERTIES})
+endfunction()

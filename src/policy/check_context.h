@@ -1,0 +1,63 @@
+// One evaluation of a proposed password: the texts the rules read (CheckContext), the rule
+// outcomes and the verdict (RuleResults).
+#ifndef HVN_POLICY_CHECK_CONTEXT_H_
+#define HVN_POLICY_CHECK_CONTEXT_H_
+
+#include <cstddef>
+#include <cstdint>
+
+#include "policy/password_policy.h"
+
+namespace hvn {
+
+constexpr size_t kContextTextSize = 256;   // characters per text field
+constexpr uint32_t kMaxContextLength = 127;  // characters kept of each text
+
+struct CheckContext {
+  char16_t UserName[kContextTextSize];
+  char16_t OldPassword[kContextTextSize];
+  char16_t NewPassword[kContextTextSize];
+  uint32_t UserNameLength;
+  uint32_t OldPasswordLength;
+  uint32_t NewPasswordLength;
+  char16_t UserNameUpper[kContextTextSize];
+  char16_t OldPasswordUpper[kContextTextSize];
+  char16_t NewPasswordUpper[kContextTextSize];
+  char16_t Rule2900Text[kRule2900TextCapacity];
+};
+
+// Rule outcomes.
+enum : uint32_t {
+  kNotEvaluated = 0,
+  kPassed = 1,
+  kFailed = 2,
+  kNotEvaluable = 3,
+};
+
+struct RuleResults {
+  uint32_t Outcome[kRuleCount];  // in the order of kRuleCodes
+  uint32_t Acceptable;
+};
+
+// Clears the context and copies the four texts into it, each cut to 127 characters; the
+// user name and passwords also upper-cased (a-z only). Each text comes with its length in
+// bytes (twice its characters, without the terminator); a null text stays empty.
+void PrepareCheckContext(CheckContext& context, const char16_t* user_name, uint32_t user_bytes,
+                         const char16_t* old_password, uint32_t old_bytes,
+                         const char16_t* new_password, uint32_t new_bytes,
+                         const char16_t* rule2900_text, uint32_t rule2900_bytes);
+
+// Runs every enabled rule and reduces the outcomes to the verdict. Returns 1 when the
+// password is acceptable, else 0; the same value is left in results.Acceptable.
+uint32_t EvaluatePolicy(RuleResults& results, const CheckContext& context,
+                        const PasswordPolicy& policy);
+
+// The verdict of the outcomes in `results` under `policy`, stored in results.Acceptable.
+void ComputeVerdict(RuleResults& results, const PasswordPolicy& policy);
+
+// Overwrites the context's texts with zeros, so no password stays in memory after a check.
+void ClearCheckContext(CheckContext& context);
+
+}  // namespace hvn
+
+#endif  // HVN_POLICY_CHECK_CONTEXT_H_
