@@ -8,13 +8,6 @@
 
 namespace hvn {
 
-constexpr uint32_t kPlatformWindows9x = 1;  // VER_PLATFORM_WIN32_WINDOWS
-constexpr uint32_t kPlatformWindowsNT = 2;  // VER_PLATFORM_WIN32_NT
-
-// The platform id GetVersionExA reports: 1 on Windows 9x, 2 on the NT platform (0 when the
-// version cannot be read).
-uint32_t GetPlatformId();
-
 // Runs the check on the dialog state (fields, user name, domain recorded by the handler that
 // prepared the dialog). Returns 1 to let the OK go on to the dialog's own procedure: the new
 // password and its confirmation differ, no server answered, the password is acceptable, or

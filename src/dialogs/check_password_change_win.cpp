@@ -1,6 +1,7 @@
 #include <cstring>
 
 #include "dialogs/check_password_change.h"
+#include "dialogs/dialog_operations.h"
 #include "dialogs/dialog_requests.h"
 #include "dialogs/password_dialog_state.h"
 #include "platform/ansi_text.h"
@@ -84,15 +85,6 @@ uint32_t CheckTexts(PasswordDialogState& state) {
 }
 
 }  // namespace
-
-uint32_t GetPlatformId() {
-  OSVERSIONINFOA info;
-  std::memset(&info, 0, sizeof(info));
-  info.dwOSVersionInfoSize = sizeof(info);
-  static_assert(sizeof(OSVERSIONINFOA) == 148, "the version is asked with the 148-byte record");
-  if (!::GetVersionExA(&info)) return 0;
-  return info.dwPlatformId;
-}
 
 uint32_t CheckPasswordChange() {
   PasswordDialogState& state = DialogState();

@@ -20,6 +20,13 @@ constexpr char16_t kDefaultUserName[] = u"HVN_DefaultUser";
 // watcher, which compares whole titles, no longer recognises the window.
 void MarkDialogTitle(HWND window);
 
+constexpr uint32_t kPlatformWindows9x = 1;  // VER_PLATFORM_WIN32_WINDOWS
+constexpr uint32_t kPlatformWindowsNT = 2;  // VER_PLATFORM_WIN32_NT
+
+// The platform id GetVersionExA reports (asked with the 148-byte OSVERSIONINFOA): 1 on
+// Windows 9x, 2 on the NT platform, 0 when the version cannot be read.
+uint32_t GetPlatformId();
+
 // True on Windows 2000 (NT platform, version 5.0) and on Windows XP (5.1) respectively.
 bool IsWindows2000();
 bool IsWindowsXP();
