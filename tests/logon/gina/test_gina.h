@@ -12,7 +12,7 @@ enum TestGinaFault : uint32_t {
   kGinaAccessViolation = 1,
   kGinaDivideByZero = 2,
   kGinaRaiseException = 3,
-  kGinaCppThrow = 4,
+  kGinaCppThrow = 4,  // as a provider built with Microsoft's compiler throws
 };
 
 // Entry indices, in the order of the chained provider's slots.

@@ -4,7 +4,6 @@
 
 #include <cstring>
 #include <cwchar>
-#include <stdexcept>
 
 #include "gina/test_gina.h"
 
@@ -27,6 +26,7 @@ TestGinaControl g_control = [] {
 
 int* volatile g_null_address = nullptr;
 volatile int g_zero = 0;
+volatile int g_seven = 7;
 
 // Counts the call and raises the configured fault when this is the entry that faults.
 void Enter(TestGinaEntry entry) {
@@ -37,13 +37,17 @@ void Enter(TestGinaEntry entry) {
       *g_null_address = 1;
       break;
     case kGinaDivideByZero:
-      g_control.calls[entry] += 1 / g_zero;
+      g_control.calls[entry] += g_seven / g_zero;
       break;
     case kGinaRaiseException:
       ::RaiseException(0xE0474E41, 0, 0, nullptr);
       break;
     case kGinaCppThrow:
-      throw std::runtime_error("test provider fault");
+      // What a throw compiles to in a provider built with Microsoft's compiler: a structured
+      // exception with the C++ code. (A g++ throw cannot leave this module: each module has
+      // its own unwinder.)
+      ::RaiseException(0xE06D7363, EXCEPTION_NONCONTINUABLE, 0, nullptr);
+      break;
     default:
       break;
   }
