@@ -274,6 +274,30 @@ TEST_F(QueryUdpTest, ReplyAfterTheTimeOutIsNotTaken) {
   EXPECT_STREQ(diagnostic, "");  // a plain time-out is no failure
 }
 
+TEST_F(QueryUdpTest, DiagnosticIsEmptyUnlessATransactionFails) {
+  Script("*\tSILENT\t*\tsilent\n*\t*\t*\treply\tanswer");
+  // More characters than one datagram carries: the send fails, nothing arrives.
+  const std::u16string oversized = u"R\aX\a" + std::u16string(40000, u'A');
+  struct Case {
+    const char16_t* request;
+    const char16_t* expected_reply;
+    const char* diagnostic;
+  };
+  const Case cases[] = {
+      {u"R\aSALES\a", u"answer", ""},
+      {u"R\aSILENT\a", u"", ""},
+      {oversized.c_str(), u"",
+       "QueryHVS: Unexpected error while sending data to the server (10040)!\n"},
+  };
+  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
+    char diagnostic[kDiagnosticSize];
+    QueryHVSDiagnosed("127.0.0.1", server_.port(), cases[i].request, 200, reply_, sizeof(reply_),
+                      diagnostic);
+    EXPECT_EQ(ReplyText(), cases[i].expected_reply) << "case " << i;
+    EXPECT_STREQ(diagnostic, cases[i].diagnostic) << "case " << i;
+  }
+}
+
 TEST_F(QueryUdpTest, HostNamesResolveThroughTheNamePath) {
   Script("*\t*\t*\treply\tby name");
   // "localhost" comes from the hosts file: no name server is asked.
