@@ -1,6 +1,6 @@
-// The server list in a double-byte ANSI code page (932), where a character's second byte can
-// look like an ASCII letter: the domain comparison and the search for the first space must
-// take such characters whole. This executable runs with the Japanese locale (see
+// The server list and the diagnostics in a double-byte ANSI code page (932), where a character's
+// second byte can look like an ASCII letter: the domain comparison and the search for the first
+// space must take such characters whole. This executable runs with the Japanese locale (see
 // CMakeLists.txt), so Wine gives it code page 932.
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/win.h"
+#include "query/diagnostic.h"
 #include "query/policy_servers.h"
 #include "query/reply.h"
 #include "query/server_list.h"
@@ -30,7 +31,7 @@ std::vector<std::string> AskedHosts(const std::string& entry, const char16_t* do
   return asked;
 }
 
-TEST(ServerListInCodePage932, ComparesDoubleByteCharactersWhole) {
+TEST(CodePage932, ComparesDoubleByteCharactersWhole) {
   ASSERT_EQ(GetACP(), 932u) << "run with LC_ALL=ja_JP.UTF-8 (ctest sets it)";
   struct Case {
     std::string entry;
@@ -52,7 +53,7 @@ TEST(ServerListInCodePage932, ComparesDoubleByteCharactersWhole) {
   }
 }
 
-TEST(ServerListInCodePage932, FindsTheSpaceAfterDoubleByteCharacters) {
+TEST(CodePage932, FindsTheSpaceAfterDoubleByteCharacters) {
   ASSERT_EQ(GetACP(), 932u) << "run with LC_ALL=ja_JP.UTF-8 (ctest sets it)";
   const std::string entry = "\x83\x41\x83\x61 h o";
   EXPECT_EQ(FindEntrySpace(entry.data(), entry.size()), 4u);
@@ -60,6 +61,21 @@ TEST(ServerListInCodePage932, FindsTheSpaceAfterDoubleByteCharacters) {
   ASSERT_TRUE(SplitServerEntry(entry.data(), entry.size(), split));
   EXPECT_STREQ(split.domain, "\x83\x41\x83\x61");
   EXPECT_STREQ(split.host, "h o");
+}
+
+TEST(CodePage932, DiagnosticCutsAHostOnACharacterBoundary) {
+  ASSERT_EQ(GetACP(), 932u) << "run with LC_ALL=ja_JP.UTF-8 (ctest sets it)";
+  std::string host = "a";
+  for (int i = 0; i < 300; ++i) host += "\x83\x41";
+  char out[kDiagnosticSize];
+  ComposeDiagnostic(QueryFailure::kResolve, host.c_str(), 11001, out);
+  const std::string text(out);
+  const std::string head = "QueryHVS: Cannot resolve IP address for host <";
+  const std::string tail = "> (11001)!\n";
+  ASSERT_EQ(text.compare(0, head.size(), head), 0);
+  ASSERT_EQ(text.compare(text.size() - tail.size(), tail.size(), tail), 0);
+  // 198 bytes of room: "a" and 98 whole characters, never half of the 99th.
+  EXPECT_EQ(text.size() - head.size() - tail.size(), 197u);
 }
 
 }  // namespace
