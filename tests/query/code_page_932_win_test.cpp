@@ -1,7 +1,7 @@
-// The server list and the diagnostics in a double-byte ANSI code page (932), where a character's
-// second byte can look like an ASCII letter: the domain comparison and the search for the first
-// space must take such characters whole. This executable runs with the Japanese locale (see
-// CMakeLists.txt), so Wine gives it code page 932.
+// The server list and the diagnostics in a double-byte ANSI code page (932), where a
+// character's second byte can look like an ASCII letter: the domain comparison, the search for
+// the first space and the cut of a long host must take such characters whole. This executable
+// runs with the Japanese locale (see CMakeLists.txt), so Wine gives it code page 932.
 #include <gtest/gtest.h>
 
 #include <string>
