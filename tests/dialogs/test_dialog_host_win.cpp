@@ -116,6 +116,11 @@ std::vector<Item> ItemsOf(const TestDialogLayout& layout) {
   return items;
 }
 
+void End(HWND dialog, TestDialogRecord* record, INT_PTR result) {
+  if (record != nullptr) record->Ended.store(true);
+  ::EndDialog(dialog, result);
+}
+
 INT_PTR CALLBACK TestDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   auto* setup = reinterpret_cast<std::pair<const TestDialogLayout*, TestDialogRecord*>*>(
       ::GetWindowLongPtrW(dialog, DWLP_USER));
@@ -139,16 +144,16 @@ INT_PTR CALLBACK TestDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM
       if (setup->second != nullptr) ++setup->second->CommandCount;
       if (LOWORD(wparam) == IDOK) {
         if (setup->second != nullptr) ++setup->second->OwnOkCount;
-        if (setup->first->CloseOnOk) ::EndDialog(dialog, IDOK);
+        if (setup->first->CloseOnOk) End(dialog, setup->second, IDOK);
         return TRUE;
       }
       if (LOWORD(wparam) == IDCANCEL) {
-        ::EndDialog(dialog, IDCANCEL);
+        End(dialog, setup->second, IDCANCEL);
         return TRUE;
       }
       return FALSE;
     case WM_CLOSE:
-      ::EndDialog(dialog, IDCANCEL);
+      End(dialog, setup ? setup->second : nullptr, IDCANCEL);
       return TRUE;
     case kQueryFocusMessage:
       ::SetWindowLongPtrW(dialog, DWLP_MSGRESULT, reinterpret_cast<LONG_PTR>(::GetFocus()));
@@ -276,8 +281,7 @@ DialogHostThread::~DialogHostThread() {
 DWORD WINAPI DialogHostThread::Run(LPVOID param) {
   auto& self = *static_cast<DialogHostThread*>(param);
   DialogSetup* setup = NewSetup(self.layout_, &self.record_);
-  // A modeless dialog whose OK never ends it unless asked: EndDialog only hides a modeless
-  // dialog, so the loop watches for that.
+  // Modeless: EndDialog only hides it; the record says that it was ended.
   HWND dialog = ::CreateDialogIndirectParamW(
       ::GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(setup->Template.data()),
       nullptr, TestDialogProc, reinterpret_cast<LPARAM>(&setup->Pair));
@@ -291,7 +295,6 @@ DWORD WINAPI DialogHostThread::Run(LPVOID param) {
       ::TranslateMessage(&message);
       ::DispatchMessageW(&message);
     }
-    if (!::IsWindowVisible(dialog)) self.ended_.store(true);
   }
   ::DestroyWindow(dialog);
   delete setup;

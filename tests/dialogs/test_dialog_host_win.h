@@ -56,6 +56,7 @@ ChangeNtFieldIds FieldIdsOf(ChangeNtIdSet ids);
 struct TestDialogRecord {
   std::atomic<int> OwnOkCount{0};
   std::atomic<int> CommandCount{0};
+  std::atomic<bool> Ended{false};  // EndDialog was called (OK with CloseOnOk, Cancel, close)
 };
 
 // The in-memory dialog template of `layout` (DLGTEMPLATE and its items, DWORD-aligned).
@@ -83,7 +84,8 @@ class DialogHostThread {
   HWND Item(int id) const { return ::GetDlgItem(dialog_, id); }
   DWORD ThreadId() const { return thread_id_; }
   int OwnOkCount() const { return record_.OwnOkCount.load(); }
-  bool Ended() const { return ended_.load(); }
+  int CommandCount() const { return record_.CommandCount.load(); }
+  bool Ended() const { return record_.Ended.load(); }
 
   // The window that has the focus in the dialog's thread.
   HWND Focus() const;
@@ -102,7 +104,6 @@ class DialogHostThread {
   HANDLE ready_ = nullptr;
   DWORD thread_id_ = 0;
   HWND dialog_ = nullptr;
-  std::atomic<bool> ended_{false};
 };
 
 // Text of a window as UTF-16 / in the ANSI code page.
