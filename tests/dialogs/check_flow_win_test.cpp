@@ -56,13 +56,17 @@ class CheckFlowTest : public DialogTest {
     layout.Kind = kind.kind;
     layout.RecognitionText = kind.recognition_text;
     layout.Ids = Uses2000Layout() ? ChangeNtIdSet::Windows2000 : ChangeNtIdSet::Other;
+    layout.Activate = true;  // the focus after a rejection is checked
     host_ = std::make_unique<DialogHostThread>(layout);
     StartWatcher();
     EXPECT_TRUE(WaitForSubclass(host_->Dialog(), kind.procedure)) << kind.name;
+    // Prepared: the watcher's scans (which read every window's title) would only add messages.
+    StopWatching(watcher_);
+    EXPECT_TRUE(WaitForWatcherThread(watcher_, 30000));
     if (kind.kind == TestDialogKind::ChangeNT) {
       ChangeNtFieldIds ids = FieldIdsOf(layout.Ids);
-      return {host_->Item(ids.OldPassword), host_->Item(ids.NewPassword),
-              host_->Item(ids.Confirm), host_->Item(ids.UserName)};
+      return {host_->Item(ids.OldPassword), host_->Item(ids.NewPassword), host_->Item(ids.Confirm),
+              host_->Item(ids.UserName)};
     }
     HWND old_password =
         kind.kind == TestDialogKind::ChangeNW ? host_->Item(kNwOldPasswordId) : nullptr;
@@ -114,7 +118,8 @@ TEST_F(CheckFlowTest, RefusesAFailingPasswordWithTheServersText) {
     Fields fields = Prepare(kind);
     server_.ClearRequests();
     ClearRecordedBoxes();
-    TypeAndConfirm(fields, L"OldSecret1", L"short", L"short");
+    // Characters of the ANSI code page: on 9x they are read there and converted first.
+    TypeAndConfirm(fields, L"OldSecret1", L"sh\u00f6rt", L"sh\u00f6rt");
 
     EXPECT_EQ(host_->OwnOkCount(), 0) << kind.name << ": the OK must be consumed";
     std::vector<RecordedBox> boxes = RecordedBoxes();
@@ -130,12 +135,13 @@ TEST_F(CheckFlowTest, RefusesAFailingPasswordWithTheServersText) {
     EXPECT_EQ(server_.Requests(), expected) << kind.name;
 
     // All password fields are empty and the user starts again at the first of them.
-    if (fields.old_password != nullptr) EXPECT_EQ(WindowTextW(fields.old_password), L"");
+    if (fields.old_password != nullptr) {
+      EXPECT_EQ(WindowTextW(fields.old_password), L"") << kind.name;
+    }
     EXPECT_EQ(WindowTextW(fields.new_password), L"") << kind.name;
     EXPECT_EQ(WindowTextW(fields.confirm), L"") << kind.name;
     HWND first = fields.old_password != nullptr ? fields.old_password : fields.new_password;
     EXPECT_EQ(host_->Focus(), first) << kind.name;
-    EXPECT_EQ(DialogState().PassOn, 0u) << kind.name;
     ExpectNoPasswordInMemory(kind.name);
 
     // The next OK runs the whole check again, with a fresh policy request.
@@ -154,25 +160,27 @@ TEST_F(CheckFlowTest, RefusesAFailingPasswordWithTheServersText) {
 TEST_F(CheckFlowTest, LetsTheChangeThroughWhereTheCheckCannotDecide) {
   struct Case {
     const char* name;
-    bool serve;                 // the server list names the dialog's domain
+    bool serve;  // the server list names the dialog's domain
     std::string script;
     const wchar_t* new_password;
     const wchar_t* confirm;
-    size_t requests;            // datagrams the server receives
+    size_t requests;  // datagrams the server receives
   };
   const Case cases[] = {
       {"confirmation differs", true, std::string(kPolicyMinLength8) + kRejection, L"Secret123",
        L"secret123", 0},
       {"confirmation differs and is short", true, std::string(kPolicyMinLength8) + kRejection,
        L"abc", L"abd", 0},
+      {"confirmation differs in an accented letter's case", true,
+       std::string(kPolicyMinLength8) + kRejection, L"p\u00e4ss", L"p\u00c4ss", 0},
       {"no server for the domain", false, std::string(kPolicyMinLength8) + kRejection, L"short",
        L"short", 0},
       {"server silent", true, "", L"short", L"short", 1},
       {"no rejection text", true, kPolicyMinLength8, L"short", L"short", 2},
-      {"acceptable password", true, std::string(kPolicyMinLength8) + kRejection,
-       L"LongEnough1", L"LongEnough1", 1},
-      {"empty reply record: no policy", true, "30_POLICY\t*\t*\treply\t\\a\n", L"short",
-       L"short", 1},
+      {"acceptable password", true, std::string(kPolicyMinLength8) + kRejection, L"LongEnough1",
+       L"LongEnough1", 1},
+      {"empty reply record: no policy", true, "30_POLICY\t*\t*\treply\t\\a\n", L"short", L"short",
+       1},
   };
   for (const KindSetup& kind : kKinds) {
     for (const Case& c : cases) {
@@ -194,7 +202,6 @@ TEST_F(CheckFlowTest, LetsTheChangeThroughWhereTheCheckCannotDecide) {
       // The dialog's own procedure sees the fields as typed.
       EXPECT_EQ(WindowTextW(fields.new_password), c.new_password) << where;
       EXPECT_EQ(WindowTextW(fields.confirm), c.confirm) << where;
-      EXPECT_EQ(DialogState().PassOn, 1u) << where;
       ExpectNoPasswordInMemory(where.c_str());
 
       StopWatching(watcher_);

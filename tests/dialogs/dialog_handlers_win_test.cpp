@@ -16,8 +16,9 @@
 namespace hvn::test {
 namespace {
 
-std::string Narrow(const std::u16string& text) { return std::string(text.begin(), text.end()); }
-std::u16string Wide(const std::string& text) { return std::u16string(text.begin(), text.end()); }
+std::string Narrow(const std::u16string& text) {
+  return std::string(text.begin(), text.end());
+}
 
 std::u16string Lower(std::u16string text) {
   for (char16_t& c : text) {
@@ -82,6 +83,7 @@ class HandlerTest : public DialogTest {
     layout.UserName = "alice";
     layout.Domains = {"SALES", Narrow(ComputerName()) + " (this computer)", "HQ"};
     layout.SelectedDomain = selected_domain;
+    layout.Activate = true;  // leaving a field needs the keyboard focus
     return std::make_unique<DialogHostThread>(layout);
   }
 };
@@ -155,8 +157,7 @@ TEST_F(HandlerTest, PolicyMessageIsShownOnceWhenADialogIsPrepared) {
   const Case cases[] = {
       {"CHANGE_NT", change_nt, ChangeDialogProc, u"SALES", u"alice",
        u"At least 8 characters.\nNo names."},
-      {"CHANGE_NW", change_nw, PasswordDialogProc, name, u"HVN_DefaultUser",
-       u"Workstation policy"},
+      {"CHANGE_NW", change_nw, PasswordDialogProc, name, u"HVN_DefaultUser", u"Workstation policy"},
       {"EXPIRED_NW", expired_nw, PasswordDialogProc, name, u"HVN_DefaultUser",
        u"Workstation policy"},
   };
@@ -209,7 +210,9 @@ TEST_F(HandlerTest, NoPolicyMessageWithoutAReplyOrWhenSwitchedOff) {
     ASSERT_TRUE(WaitForSubclass(host->Dialog(), ChangeDialogProc)) << c.name;
     EXPECT_TRUE(RecordedBoxes().empty()) << c.name;
     EXPECT_EQ(server_.RequestCount(), c.requests) << c.name;
-    if (c.display != 0) EXPECT_EQ(DialogState().LastPolicyMessage[0], u'\0') << c.name;
+    if (c.display != 0) {
+      EXPECT_EQ(DialogState().LastPolicyMessage[0], u'\0') << c.name;
+    }
     StopWatching(watcher_);
     ASSERT_TRUE(WaitForWatcherThread(watcher_, 30000));
   }
@@ -238,7 +241,7 @@ TEST_F(HandlerTest, LeavingTheUserOrDomainFieldShowsANewPolicyMessageOnly) {
     int domain;           // selected before leaving the domain box; -1: leave the user field
     std::u16string recorded_user;
     std::u16string recorded_domain;
-    size_t requests;      // policy-message requests this step sends
+    size_t requests;       // policy-message requests this step sends
     std::u16string shown;  // empty: no box
   };
   const Step steps[] = {

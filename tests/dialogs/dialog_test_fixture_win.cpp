@@ -44,8 +44,12 @@ std::u16string FromWide(const wchar_t* text) {
 
 const HANDLE kTestHost = reinterpret_cast<HANDLE>(0x4856);
 
-std::vector<RecordedBox> RecordedBoxes() { return g_boxes.Get(); }
-void ClearRecordedBoxes() { g_boxes.Clear(); }
+std::vector<RecordedBox> RecordedBoxes() {
+  return g_boxes.Get();
+}
+void ClearRecordedBoxes() {
+  g_boxes.Clear();
+}
 
 int WINAPI RecordingMessageBox(HANDLE host, HWND owner, LPWSTR text, LPWSTR title, UINT style) {
   g_boxes.Add({host, owner, FromWide(text), FromWide(title), style});
@@ -70,7 +74,9 @@ std::u16string ComputerName() {
   return FromWide(name);
 }
 
-bool Uses2000Layout() { return IsWindows2000() || IsWindowsXP(); }
+bool Uses2000Layout() {
+  return IsWindows2000() || IsWindowsXP();
+}
 
 void DialogTest::SetUp() {
   ClearRecordedBoxes();

@@ -207,7 +207,8 @@ TestDialogLayout LayoutForBuiltInRow(size_t row, ChangeNtIdSet ids) {
 std::vector<WORD> BuildDialogTemplate(const TestDialogLayout& layout) {
   std::vector<Item> items = ItemsOf(layout);
   std::vector<WORD> out;
-  AppendDword(out, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_MODALFRAME);
+  // Not WS_VISIBLE: a modal dialog is shown anyway, a modeless one as its layout asks.
+  AppendDword(out, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME);
   AppendDword(out, 0);  // extended style
   AppendWord(out, static_cast<WORD>(items.size()));
   AppendWord(out, 10);
@@ -236,6 +237,15 @@ std::vector<WORD> BuildDialogTemplate(const TestDialogLayout& layout) {
 
 namespace {
 
+void Show(HWND dialog, const TestDialogLayout& layout) {
+  if (layout.Activate) {
+    ::ShowWindow(dialog, SW_SHOW);
+    ::SetForegroundWindow(dialog);
+  } else {
+    ::ShowWindow(dialog, SW_SHOWNOACTIVATE);
+  }
+}
+
 DialogSetup* NewSetup(const TestDialogLayout& layout, TestDialogRecord* record) {
   auto* setup = new DialogSetup;
   setup->Layout = layout;
@@ -249,9 +259,11 @@ DialogSetup* NewSetup(const TestDialogLayout& layout, TestDialogRecord* record) 
 HWND CreateTestDialog(const TestDialogLayout& layout, TestDialogRecord* record, HWND parent) {
   // The setup must outlive the dialog; a test dialog lives until its process ends at most.
   DialogSetup* setup = NewSetup(layout, record);
-  return ::CreateDialogIndirectParamW(
+  HWND dialog = ::CreateDialogIndirectParamW(
       ::GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(setup->Template.data()),
       parent, TestDialogProc, reinterpret_cast<LPARAM>(&setup->Pair));
+  if (dialog != nullptr) Show(dialog, layout);
+  return dialog;
 }
 
 INT_PTR RunTestDialog(const TestDialogLayout& layout, TestDialogRecord* record, HWND parent) {
@@ -285,6 +297,7 @@ DWORD WINAPI DialogHostThread::Run(LPVOID param) {
   HWND dialog = ::CreateDialogIndirectParamW(
       ::GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(setup->Template.data()),
       nullptr, TestDialogProc, reinterpret_cast<LPARAM>(&setup->Pair));
+  if (dialog != nullptr) Show(dialog, self.layout_);
   self.dialog_ = dialog;
   // Make sure the thread has a message queue before anyone posts to it.
   MSG message;

@@ -40,6 +40,9 @@ struct TestDialogLayout {
   std::vector<std::string> Domains = {"SALES"};  // CHANGE_NT's domain list
   int SelectedDomain = 0;
   bool CloseOnOk = false;  // an OK that reaches the dialog's own procedure ends it
+  // Modeless dialogs are shown without taking the activation unless asked, so tests that run
+  // side by side on one desktop do not take the keyboard focus from each other.
+  bool Activate = false;
 };
 
 // The layout of the dialog that built-in recognition row `row` (0 to 15) recognises.
