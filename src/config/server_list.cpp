@@ -23,7 +23,7 @@ void DropReference(ServerListBlock* block) {
   if (block == nullptr) return;
   if (block->references.fetch_sub(1, std::memory_order_acq_rel) == 1) {
     block->~ServerListBlock();
-    platform::ProcessHeapFree(block);
+    platform::HeapRelease(block);
   }
 }
 
@@ -74,7 +74,7 @@ char* ServerListRef::MutableData() {
 ServerListRef ServerListRef::Allocate(uint32_t size) {
   // Header, the bytes, and two zero bytes that end the list even when the value lacks them.
   if (size > UINT32_MAX - sizeof(ServerListBlock) - 2) return ServerListRef();
-  void* memory = platform::ProcessHeapAlloc(sizeof(ServerListBlock) + size + 2);
+  void* memory = platform::HeapAllocZeroed(sizeof(ServerListBlock) + size + 2);
   if (memory == nullptr) return ServerListRef();
   ServerListBlock* block = new (memory) ServerListBlock{};
   block->references.store(1, std::memory_order_relaxed);

@@ -1,5 +1,6 @@
-// Blocks from the process heap. The Windows build uses HeapAlloc/HeapFree on the process heap
-// (the heap every owned block of the system lives on); the portable build uses calloc/free.
+// Blocks on the process heap: HeapAlloc/HeapFree on GetProcessHeap() in the Windows build,
+// calloc/free in the portable build. Records that own heap texts (the policy's lists, message
+// blocks and templates, the server list) allocate and release them only through these two calls.
 #ifndef HVN_PLATFORM_HEAP_H_
 #define HVN_PLATFORM_HEAP_H_
 
@@ -9,26 +10,26 @@
 
 namespace hvn::platform {
 
-// Allocates `size` zero-filled bytes (a block of at least one byte, so 0 also succeeds).
-// Returns nullptr when the heap cannot supply them.
-void* ProcessHeapAlloc(size_t size);
+// Allocates `size` bytes of zeroed memory from the process heap. Returns nullptr when the
+// heap cannot supply it; a `size` of 0 still gives a (one-byte) block that must be released.
+void* HeapAllocZeroed(size_t size);
 
-// Returns a block from ProcessHeapAlloc to the heap. nullptr is ignored.
-void ProcessHeapFree(void* block);
+// Returns a block from HeapAllocZeroed to the process heap; nullptr is ignored.
+void HeapRelease(void* block);
 
 struct HeapBlockTraits {
   using Handle = void*;
   static Handle Invalid() { return nullptr; }
-  static void Close(Handle block) { ProcessHeapFree(block); }
+  static void Close(Handle block) { HeapRelease(block); }
 };
 
-// Owns one process-heap block.
+// Owns one process-heap block, released when the owner goes.
 class UniqueHeapBlock : public UniqueResource<HeapBlockTraits> {
  public:
   UniqueHeapBlock() = default;
   explicit UniqueHeapBlock(void* block) : UniqueResource(block) {}
   // Allocates `size` zeroed bytes; IsValid() tells whether that succeeded.
-  static UniqueHeapBlock Allocate(size_t size) { return UniqueHeapBlock(ProcessHeapAlloc(size)); }
+  static UniqueHeapBlock Allocate(size_t size) { return UniqueHeapBlock(HeapAllocZeroed(size)); }
   template <typename T>
   T* As() const {
     return static_cast<T*>(Get());

@@ -4,11 +4,11 @@
 
 namespace hvn::platform {
 
-void* ProcessHeapAlloc(size_t size) {
+void* HeapAllocZeroed(size_t size) {
   return std::calloc(size == 0 ? 1 : size, 1);
 }
 
-void ProcessHeapFree(void* block) {
+void HeapRelease(void* block) {
   std::free(block);
 }
 

@@ -3,11 +3,11 @@
 
 namespace hvn::platform {
 
-void* ProcessHeapAlloc(size_t size) {
+void* HeapAllocZeroed(size_t size) {
   return ::HeapAlloc(::GetProcessHeap(), HEAP_ZERO_MEMORY, size == 0 ? 1 : size);
 }
 
-void ProcessHeapFree(void* block) {
+void HeapRelease(void* block) {
   if (block != nullptr) ::HeapFree(::GetProcessHeap(), 0, block);
 }
 
