@@ -265,6 +265,24 @@ TEST(LookupWord, CutProbeLineIsNotAMatch) {
   }
 }
 
+// A read that fails (here: on a file that is not open) is reported as such by every lookup,
+// never taken as "not found", so the rule can answer "not evaluable".
+TEST(DictionaryLookups, FailedReadIsReportedNotTakenAsNotFound) {
+  platform::ReadOnlyFile closed;
+  const char16_t wide[] = u"PASSWORD";
+  const char ansi[] = "PASSWORD";
+  for (uint64_t high : {uint64_t{100}, uint64_t{1} << 40}) {  // window only, and bisection
+    EXPECT_EQ(LookupWord(closed, 0, high, wide, 8), kLookupReadError) << high;
+    EXPECT_EQ(LookupWord(closed, 0, high, ansi, 8), kLookupReadError) << high;
+    EXPECT_EQ(LookupWildcards(closed, 0, high, wide, 8), kLookupReadError) << high;
+    EXPECT_EQ(LookupWildcards(closed, 0, high, ansi, 8), kLookupReadError) << high;
+    EXPECT_EQ(LookupPieces(closed, 0, high, wide, 8, 1, 4), kLookupReadError) << high;
+    EXPECT_EQ(LookupPieces(closed, 0, high, ansi, 8, 1, 4), kLookupReadError) << high;
+  }
+  EXPECT_EQ(ScanWindow(closed, 5000, wide, 8), kLookupReadError);
+  EXPECT_EQ(ScanWindow(closed, 5000, ansi, 8), kLookupReadError);
+}
+
 // Files outside the data model (random bytes, NULs, lines longer than the windows, no line
 // ends at all) give some outcome, never a read outside the buffers.
 TEST(CheckDictionary, ArbitraryFilesStayInBounds) {
