@@ -15,7 +15,6 @@ namespace hvn {
 constexpr char kClientSettingsKey[] = "SOFTWARE\\Norvex\\Halvern Client\\3.5";
 constexpr char kEarlierVersionKey[] = "SOFTWARE\\Bexmoor Software\\Halvern Client\\3.0";
 constexpr char kEarlierProductKey[] = "SOFTWARE\\Bexmoor Software\\Halvern Client";
-constexpr size_t kWaitParamsSize = 4096;
 
 // Each client holds one in static storage. Load (from RegistryRecord) runs on the thread that
 // reloads the settings; other threads read the scalar fields (aligned 32-bit values, so they
@@ -28,6 +27,8 @@ class ClientSettings : public RegistryRecord {
   ~ClientSettings() override;
   ClientSettings(const ClientSettings&) = delete;
   ClientSettings& operator=(const ClientSettings&) = delete;
+
+  static constexpr size_t kWaitParamsSize = 4096;  // bytes of the WaitParams field
 
   // Drops the server list (readers holding it keep their copy) and puts every other field to
   // its default: WaitSleepTime 100, DisplayPolicyMessage 1, WaitParams all zero, HVS_Port

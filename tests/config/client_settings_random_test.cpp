@@ -11,6 +11,7 @@ namespace hvn {
 namespace {
 
 using test::RegistryTest;
+constexpr size_t kWaitParamsSize = ClientSettings::kWaitParamsSize;
 using ClientSettingsRandomTest = RegistryTest;
 
 uint32_t ExpectedNumber(const test::RegistryTestKey& tree, const char* name, uint32_t fallback) {

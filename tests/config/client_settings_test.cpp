@@ -10,6 +10,7 @@ namespace hvn {
 namespace {
 
 using test::RegistryTest;
+constexpr size_t kWaitParamsSize = ClientSettings::kWaitParamsSize;
 
 // The settings key inside the test's own tree.
 constexpr char kKey[] = "Settings";
