@@ -3,6 +3,7 @@
 #include <random>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/read_only_file.h"
@@ -18,14 +19,19 @@ namespace {
 using test::DictionaryText;
 using test::Utf16Bytes;
 
-// The same small dictionary in both encodings.
-class DictionaryRuleTest : public ::testing::TestWithParam<bool> {
+// The same dictionary in both encodings, small (one window) and padded with 3,000 filler
+// entries so that every lookup bisects.
+class DictionaryRuleTest : public ::testing::TestWithParam<std::tuple<bool, bool>> {
  protected:
   void SetUp() override {
-    std::string text = DictionaryText(
-        "FIRSTWORD", {"PASSWORD", "CAT", "SUMMER", "!!QWE*!!", "!!*XYZ!!", "DRAGON", "LETMEIN",
-                      "MONKEY", "ZEBRA", "ABCDEFGH", "SUNSHINE", "TROUSERS", "12345"});
-    bool utf16 = GetParam();
+    std::vector<std::string> entries = {"PASSWORD", "CAT",      "SUMMER", "!!QWE*!!", "!!*XYZ!!",
+                                        "DRAGON",   "LETMEIN",  "MONKEY", "ZEBRA",    "ABCDEFGH",
+                                        "SUNSHINE", "TROUSERS", "12345"};
+    if (std::get<1>(GetParam())) {
+      for (int i = 0; i < 3000; ++i) entries.push_back("0Q" + std::to_string(100000 + i * 7));
+    }
+    std::string text = DictionaryText("FIRSTWORD", entries);
+    bool utf16 = std::get<0>(GetParam());
     path_ = dir_.WriteFile(utf16 ? "words16.dic" : "words.dic", utf16 ? Utf16Bytes(text) : text);
   }
 
@@ -97,9 +103,11 @@ TEST_P(DictionaryRuleTest, MissingFileIsNotEvaluable) {
   EXPECT_EQ(CheckDictionary(context, nullptr, 1, 1, 4, 1), 3u);
 }
 
-INSTANTIATE_TEST_SUITE_P(AnsiAndUtf16, DictionaryRuleTest, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                           return info.param ? "Utf16" : "Ansi";
+INSTANTIATE_TEST_SUITE_P(AnsiAndUtf16, DictionaryRuleTest,
+                         ::testing::Combine(::testing::Bool(), ::testing::Bool()),
+                         [](const ::testing::TestParamInfo<std::tuple<bool, bool>>& info) {
+                           return std::string(std::get<0>(info.param) ? "Utf16" : "Ansi") +
+                                  (std::get<1>(info.param) ? "Large" : "Small");
                          });
 
 TEST(CheckDictionary, EmptyFileIsAnsiAndMatchesNothing) {
