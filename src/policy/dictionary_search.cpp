@@ -276,43 +276,83 @@ bool DictionarySearch<Unit>::Contains(const Unit* key, size_t length) {
 
 template <typename Unit>
 bool DictionarySearch<Unit>::ContainsPiece(const Unit* text, size_t length, uint32_t window) {
-  length = std::min(length, kMaxDictionaryKeyUnits);
-  if (window > length) return false;
+  const Unit* texts[1] = {text};
+  size_t lengths[1] = {length};
+  return ContainsPiece(texts, lengths, 1, window);
+}
+
+template <typename Unit>
+bool DictionarySearch<Unit>::ContainsPiece(const Unit* const* texts, const size_t* lengths,
+                                           size_t count, uint32_t window) {
+  count = std::min(count, kMaxPieceTexts);
   if (window == 0) {
-    if (Contains(text, 0)) return true;
+    const Unit empty[1] = {0};
+    if (Contains(empty, 0)) return true;
     window = 1;
   }
-  // The suffixes long enough to hold a piece, in dictionary order.
-  uint16_t starts[kMaxDictionaryKeyUnits];
-  size_t count = 0;
-  for (size_t i = 0; i + window <= length; ++i) starts[count++] = static_cast<uint16_t>(i);
+  // Every suffix long enough to hold a piece, of every text, in dictionary order.
+  struct Start {
+    uint8_t text;
+    uint16_t offset;
+  };
+  Start starts[kMaxPieceTexts * kMaxPieceUnits];
+  size_t total = 0;
+  size_t cut[kMaxPieceTexts];
+  for (size_t t = 0; t < count; ++t) {
+    cut[t] = std::min(lengths[t], kMaxPieceUnits);
+    for (size_t i = 0; i + window <= cut[t]; ++i) {
+      starts[total++] = {static_cast<uint8_t>(t), static_cast<uint16_t>(i)};
+    }
+  }
   const bool* lead = sizeof(Unit) == 1 ? lead_byte_ : nullptr;
-  std::sort(starts, starts + count, [text, length, lead](uint16_t x, uint16_t y) {
+  auto suffix = [&](const Start& start) {
+    return Suffix{texts[start.text] + start.offset, cut[start.text] - start.offset};
+  };
+  std::sort(starts, starts + total, [&](const Start& x, const Start& y) {
+    Suffix a = suffix(x);
+    Suffix b = suffix(y);
     size_t common = 0;
-    return CompareTexts(text + x, length - x, text + y, length - y, lead, &common) < 0;
+    return CompareTexts(a.text, a.length, b.text, b.length, lead, &common) < 0;
   });
 
-  level_lo_[0] = first_start_;
-  level_hi_[0] = size_units_;
-  size_t depth = 0;               // levels of `previous` that hold a non-empty range
+  // Level n (n >= window) holds the lines that begin with the first n units of `previous`.
+  // Suffixes come in ascending order, so the lower end found for one suffix's first `window`
+  // units is a lower end for the next suffix's.
+  uint64_t window_lo = first_start_;
+  size_t depth = 0;               // deepest level of `previous` with lines, 0 for none
   size_t empty_level = SIZE_MAX;  // the level at which `previous` ran out of lines
-  const Unit* previous = nullptr;
-  for (size_t k = 0; k < count; ++k) {
-    Suffix suffix = {text + starts[k], length - starts[k]};
+  Suffix previous = {nullptr, 0};
+  for (size_t k = 0; k < total; ++k) {
+    Suffix current = suffix(starts[k]);
     size_t common = 0;
-    if (previous != nullptr) {
-      CompareTexts(previous, length - static_cast<size_t>(previous - text), suffix.text,
-                   suffix.length, lead, &common);
+    if (previous.text != nullptr) {
+      CompareTexts(previous.text, previous.length, current.text, current.length, lead, &common);
     }
     // A prefix that no line begins with stays so for every suffix that shares it.
     if (empty_level <= common) continue;
-    depth = std::min(depth, common);
+    previous = current;
     empty_level = SIZE_MAX;
-    previous = suffix.text;
-    for (size_t n = depth + 1; n <= suffix.length; ++n) {
+    if (common < window || depth < window) {
+      uint64_t prefix_end = size_units_;
+      uint64_t start = LowerBound(current.text, window, window_lo, size_units_, &prefix_end);
+      window_lo = start;
+      Order order = start < size_units_ ? CompareLine(start, current.text, window) : Order::kLess;
+      if (order != Order::kEqual && order != Order::kKeyIsPrefix) {
+        depth = 0;
+        empty_level = window;
+        continue;
+      }
+      level_lo_[window] = start;
+      level_hi_[window] = prefix_end;
+      depth = window;
+      if (order == Order::kEqual) return true;
+    } else {
+      depth = std::min(depth, common);
+    }
+    for (size_t n = depth + 1; n <= current.length; ++n) {
       uint64_t lo = level_lo_[n - 1];
       uint64_t hi = level_hi_[n - 1];
-      if (!Narrow(suffix.text, n, &lo, &hi)) {
+      if (!Narrow(current.text, n, &lo, &hi)) {
         empty_level = n;
         break;
       }
@@ -320,7 +360,7 @@ bool DictionarySearch<Unit>::ContainsPiece(const Unit* text, size_t length, uint
       level_hi_[n] = hi;
       depth = n;
       // The shortest line of the range comes first: it is the piece itself when present.
-      if (n >= window && CompareLine(lo, suffix.text, n) == Order::kEqual) return true;
+      if (CompareLine(lo, current.text, n) == Order::kEqual) return true;
     }
   }
   return false;

@@ -26,6 +26,9 @@ struct DictionarySearchStats {
 
 // Longest key the search accepts, in code units ("!!" + 255 bytes + "*!!" fits).
 constexpr size_t kMaxDictionaryKeyUnits = 512;
+// Texts that one ContainsPiece call searches together, and the units searched of each.
+constexpr size_t kMaxPieceTexts = 6;
+constexpr size_t kMaxPieceUnits = 256;
 
 // A search over one open dictionary file; `Unit` is char for an ANSI file and char16_t for a
 // UTF-16LE file. The object holds a 32 KiB window cache and about 8 KiB of range tables, meant
@@ -47,7 +50,12 @@ class DictionarySearch {
 
   // True when some entry of at least `window` units (and at most `length`) occurs inside
   // `text`. A window of 0 also accepts an empty entry; a window above `length` finds nothing.
+  // Only the first kMaxPieceUnits units of a text are searched.
   bool ContainsPiece(const Unit* text, size_t length, uint32_t window);
+  // The same question for up to kMaxPieceTexts texts at once (true when any holds a piece):
+  // their suffixes are searched in one ascending pass, which shares the reads.
+  bool ContainsPiece(const Unit* const* texts, const size_t* lengths, size_t count,
+                     uint32_t window);
 
   // True when the entry "!!" + the first i units of `text` + "*!!" exists for some i from 1 to
   // `length`.
@@ -92,9 +100,10 @@ class DictionarySearch {
   // How the line at `start` compares with `key`.
   Order CompareLine(uint64_t start, const Unit* key, size_t length);
   // The first line start in [lo, hi] whose line is not below `key`, or `hi` when none: lo is a
-  // line start whose line is known to begin no later than the answer, hi a line start (or the
-  // end) whose line is known not to be below `key`. Lowers `*prefix_end` to any line start seen
-  // whose line is above every text that begins with `key`.
+  // line start no later than the answer, hi a line start (or the end) whose line is known not
+  // to be below `key`. Lowers `*prefix_end` to any line start seen whose line is above every
+  // text that begins with `key`. Probe points come from one fixed tree over the file, so
+  // searches share them and the cache serves them.
   uint64_t LowerBound(const Unit* key, size_t length, uint64_t lo, uint64_t hi,
                       uint64_t* prefix_end);
   // Narrows [lo, hi) (the lines beginning with key[0..length-1)) to the lines beginning with
@@ -122,8 +131,8 @@ class DictionarySearch {
 
   // Per-level ranges for ContainsPiece: level n holds the lines beginning with the first n
   // units of the current suffix.
-  uint64_t level_lo_[kMaxDictionaryKeyUnits + 1];
-  uint64_t level_hi_[kMaxDictionaryKeyUnits + 1];
+  uint64_t level_lo_[kMaxPieceUnits + 1];
+  uint64_t level_hi_[kMaxPieceUnits + 1];
 };
 
 extern template class DictionarySearch<char>;

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "platform/read_only_file.h"
@@ -13,7 +15,7 @@
 namespace hvn {
 namespace {
 
-enum class Question { kContains, kPiece, kPrefixWildcard, kSuffixWildcard };
+enum class Question { kContains, kPiece, kPieceBothWays, kPrefixWildcard, kSuffixWildcard };
 
 // Asks one question of an open dictionary, the key given as ANSI bytes; `utf16` picks the
 // file's kind (the key is widened for it).
@@ -25,6 +27,14 @@ bool Ask(platform::ReadOnlyFile& file, bool utf16, Question question, const std:
         return search.Contains(text.data(), text.size());
       case Question::kPiece:
         return search.ContainsPiece(text.data(), text.size(), window);
+      case Question::kPieceBothWays: {
+        auto reversed = text;
+        std::reverse(reversed.begin(), reversed.end());
+        const typename std::decay_t<decltype(text)>::value_type* texts[2] = {text.data(),
+                                                                             reversed.data()};
+        size_t lengths[2] = {text.size(), reversed.size()};
+        return search.ContainsPiece(texts, lengths, 2, window);
+      }
       case Question::kPrefixWildcard:
         return search.ContainsPrefixWildcard(text.data(), text.size());
       case Question::kSuffixWildcard:
@@ -225,6 +235,10 @@ TEST(DictionarySearch, MatchesExactMembershipOnRandomDictionaries) {
                     window <= key.size() && longest >= static_cast<long>(window))
               << "window " << window;
         }
+        std::string reversed(key.rbegin(), key.rend());
+        long longest_either = std::max(longest, oracle.LongestPiece(reversed));
+        EXPECT_EQ(Ask(file, utf16, Question::kPieceBothWays, key, 5),
+                  key.size() >= 5 && longest_either >= 5);
         EXPECT_EQ(Ask(file, utf16, Question::kPrefixWildcard, key),
                   oracle.ContainsPrefixWildcard(key));
         EXPECT_EQ(Ask(file, utf16, Question::kSuffixWildcard, key),
