@@ -57,6 +57,15 @@ int CompareTexts(const Unit* a, size_t a_length, const Unit* b, size_t b_length,
 
 }  // namespace
 
+DictionarySearchStats& GetDictionarySearchTotals() {
+  static DictionarySearchStats totals;
+  return totals;
+}
+
+void ResetDictionarySearchTotals() {
+  GetDictionarySearchTotals() = DictionarySearchStats();
+}
+
 template <typename Unit>
 DictionarySearch<Unit>::DictionarySearch(platform::ReadOnlyFile& file)
     : file_(file), size_units_(file.Size() / sizeof(Unit)) {
@@ -76,6 +85,10 @@ DictionarySearch<Unit>::DictionarySearch(platform::ReadOnlyFile& file)
 
 template <typename Unit>
 DictionarySearch<Unit>::~DictionarySearch() {
+  DictionarySearchStats& totals = GetDictionarySearchTotals();
+  totals.full_range_searches += stats_.full_range_searches;
+  totals.bounded_searches += stats_.bounded_searches;
+  totals.probes += stats_.probes;
   std::memset(data_, 0, sizeof(data_));
 }
 

@@ -24,6 +24,11 @@ struct DictionarySearchStats {
   uint64_t probes = 0;               // probe lines compared during bisections
 };
 
+// The work of every DictionarySearch since the last reset, added as each search ends
+// (process-wide and not locked: meant for single-threaded measurement).
+DictionarySearchStats& GetDictionarySearchTotals();
+void ResetDictionarySearchTotals();
+
 // Longest key the search accepts, in code units ("!!" + 255 bytes + "*!!" fits).
 constexpr size_t kMaxDictionaryKeyUnits = 512;
 // Texts that one ContainsPiece call searches together, and the units searched of each.
