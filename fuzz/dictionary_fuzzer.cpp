@@ -1,10 +1,11 @@
 // Fuzzes the dictionary search on arbitrary file contents and keys: unsorted files, files
 // without line feeds, NULs, one very long line, and every kind of key.
 //
-// Input: byte 0 flags (bits 1-2: the piece window 0, 1, 5 or 4,294,967,295 + 1 = 0; the other
-// bits exactly 1000 0..1: append a 10 MB line without a line feed), byte 1 the key length in
-// bytes, the key, then the file's contents. Every question runs on the file both as ANSI and
-// as UTF-16.
+// Input: byte 0 flags (bits 1-2: the piece window 0, 1, 5 or 4,294,967,295 + 1 = 0; bit 3
+// Bidir, bit 4 Substitute, bit 5 Wildcard of the whole rule; the bits 0 and 3-7 exactly
+// 1000 0..1 append a 10 MB line without a line feed), byte 1 the key length in bytes, the key,
+// then the file's contents. Every question runs on the file both as ANSI and as UTF-16, then
+// the whole rule runs with the key as the password.
 #include <unistd.h>
 
 #include <cstddef>
@@ -14,6 +15,8 @@
 #include <string>
 
 #include "platform/read_only_file.h"
+#include "policy/check_context.h"
+#include "policy/dictionary_rule.h"
 #include "policy/dictionary_search.h"
 
 namespace {
@@ -74,5 +77,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   AskEverything(file, wide, wide_length, window);
   file.Close();
+
+  // The whole rule, with the key's bytes as the typed password (one character each).
+  static hvn::CheckContext context;
+  char16_t typed[256];
+  for (size_t i = 0; i < key_length; ++i) typed[i] = key[i];
+  hvn::PrepareCheckContext(context, nullptr, 0, nullptr, 0, typed,
+                           static_cast<uint32_t>(key_length * 2), nullptr, 0);
+  hvn::CheckDictionary(context, FilePath().c_str(), flags & 8, (flags >> 4) & 1,
+                       window == 0 ? 4294967295u : window - 1, flags & 32);
   return 0;
 }

@@ -217,7 +217,7 @@ TEST(DictionarySearch, MatchesExactMembershipOnRandomDictionaries) {
     }
     entries = test::SortDictionary(entries);
     test::DictionaryOracle oracle(entries);
-    std::vector<std::string> keys = MixedKeys(random, entries, 100);
+    std::vector<std::string> keys = MixedKeys(random, entries, 60);
     for (bool utf16 : {false, true}) {
       std::string path =
           dir.WriteFile("r" + std::to_string(d) + (utf16 ? "w" : "a"),

@@ -1,0 +1,72 @@
+// A frame-based structured exception handler made by hand, since g++ has no __try on i686:
+// a registration record on the guarded function's stack is linked into the thread's handler
+// chain (fs:0); the system calls its handler for any exception raised below it, and the
+// handler jumps back to the guarded function with __builtin_longjmp. C++ exceptions (which
+// g++ raises through its own unwinder, not the system's) are caught with an inner catch.
+#include "logon/exception_guard.h"
+#include "platform/win.h"
+
+namespace hvn {
+namespace {
+
+#if !defined(__i386__)
+#error "the exception guard is written for i686 (frame-based handlers in fs:0)"
+#endif
+
+// Layout fixed by the system: the first two fields are an EXCEPTION_REGISTRATION_RECORD.
+struct GuardFrame {
+  GuardFrame* volatile next;
+  void* handler;
+  void* jump_buffer[5];
+  volatile DWORD code;
+};
+
+GuardFrame* ReadChainHead() {
+  GuardFrame* head;
+  asm volatile("movl %%fs:0, %0" : "=r"(head));
+  return head;
+}
+
+void WriteChainHead(GuardFrame* head) {
+  asm volatile("movl %0, %%fs:0" : : "r"(head) : "memory");
+}
+
+extern "C" EXCEPTION_DISPOSITION __cdecl HvnGuardHandler(EXCEPTION_RECORD* record,
+                                                         void* establisher, CONTEXT*, void*) {
+  // During an unwind started by someone else there is nothing for this frame to do.
+  if ((record->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND)) != 0)
+    return ExceptionContinueSearch;
+  GuardFrame* frame = static_cast<GuardFrame*>(establisher);
+  frame->code = record->ExceptionCode;
+  __builtin_longjmp(frame->jump_buffer, 1);
+}
+
+// Kept out of line so that no C++ exception ever unwinds through RunGuarded's frame, whose
+// handler record the C++ unwinder knows nothing about.
+__attribute__((noinline)) void CallCatchingCpp(void (*body)(void*), void* context,
+                                               volatile DWORD* code) {
+  try {
+    body(context);
+  } catch (...) {
+    *code = kCppExceptionCode;
+  }
+}
+
+}  // namespace
+
+__attribute__((noinline)) uint32_t RunGuarded(void (*body)(void*), void* context) {
+  GuardFrame frame;
+  frame.handler = reinterpret_cast<void*>(&HvnGuardHandler);
+  frame.code = 0;
+  frame.next = ReadChainHead();
+  if (__builtin_setjmp(frame.jump_buffer) == 0) {
+    WriteChainHead(&frame);
+    CallCatchingCpp(body, context, &frame.code);
+  }
+  // Both paths arrive here: the normal return and the handler's jump. After the jump the
+  // chain head still names the system dispatcher's own record; unlink everything above ours.
+  WriteChainHead(frame.next);
+  return frame.code;
+}
+
+}  // namespace hvn

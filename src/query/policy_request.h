@@ -1,0 +1,44 @@
+// Formats a request and sends it to the domain's policy servers in one call: what the check
+// flow and the dialog handlers do for each of their questions. Windows build only.
+#ifndef HVN_QUERY_POLICY_REQUEST_H_
+#define HVN_QUERY_POLICY_REQUEST_H_
+
+#include <cstddef>
+#include <cstdint>
+
+#include "query/request.h"
+
+namespace hvn {
+
+// Where and how to ask: the settings the clients keep (server list, port, time-out, retries).
+struct QuerySettings {
+  const char* server_list;  // ANSI multi-string, or null: no server is asked
+  uint32_t port;
+  uint32_t timeout_ms;
+  uint32_t retries;
+};
+
+#ifdef _WIN32
+// Formats a request of `kind` for `domain` and `user_name` into `request` (`request_capacity`
+// characters, see FormatRequest) and sends it with QueryPolicyServers. On return `reply`
+// (`reply_bytes` bytes) holds the first non-empty reply, or only zeros.
+void SendRequest(const QuerySettings& settings, RequestKind kind, const char16_t* domain,
+                 const char16_t* user_name, char16_t* request, size_t request_capacity,
+                 char16_t* reply, size_t reply_bytes);
+
+// Sends the rejection request for the failed rules of `results` (see FormatRejectionRequest);
+// the reply as SendRequest.
+void SendRejectionRequest(const QuerySettings& settings, const RuleResults& results,
+                          const char16_t* domain, const char16_t* user_name, char16_t* request,
+                          size_t request_capacity, char16_t* reply, size_t reply_bytes);
+
+// Asks for the policy message of `domain` and `user_name` ("30_POLICY_MESSAGE"). The reply's
+// first string is the text to show; an empty first string means there is none.
+void RequestPolicyMessage(const QuerySettings& settings, const char16_t* domain,
+                          const char16_t* user_name, char16_t* request, size_t request_capacity,
+                          char16_t* reply, size_t reply_bytes);
+#endif
+
+}  // namespace hvn
+
+#endif  // HVN_QUERY_POLICY_REQUEST_H_

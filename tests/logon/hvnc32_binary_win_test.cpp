@@ -1,0 +1,99 @@
+// The shipped HVNc32.dll as a file: the entry points Winlogon looks up, the version the
+// console installer checks, and no import that a bare Windows lacks.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <string>
+
+#include "platform/win.h"
+
+namespace {
+
+const char* const kEntryPoints[] = {
+    "WlxActivateUserShell",
+    "WlxDisplayLockedNotice",
+    "WlxDisplaySASNotice",
+    "WlxInitialize",
+    "WlxIsLockOk",
+    "WlxIsLogoffOk",
+    "WlxLoggedOnSAS",
+    "WlxLoggedOutSAS",
+    "WlxLogoff",
+    "WlxNegotiate",
+    "WlxShutdown",
+    "WlxWkstaLockedSAS",
+    "WlxScreenSaverNotify",
+    "WlxStartApplication",
+    "WlxDisplayStatusMessage",
+    "WlxGetStatusMessage",
+    "WlxNetworkProviderLoad",
+    "WlxRemoveStatusMessage",
+    "WlxDisconnectNotify",
+    "WlxGetConsoleSwitchCredentials",
+    "WlxReconnectNotify",
+};
+
+// Modules every supported Windows version has.
+const char* const kSystemModules[] = {"KERNEL32.DLL", "USER32.DLL",  "ADVAPI32.DLL",
+                                      "MSVCRT.DLL",   "WSOCK32.DLL", "NETAPI32.DLL"};
+
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+TEST(HVNc32Binary, ExportsEveryEntryPointUnderItsPlainName) {
+  HMODULE library = ::LoadLibraryA("HVNc32.dll");
+  ASSERT_NE(library, nullptr);
+  for (const char* name : kEntryPoints) EXPECT_NE(::GetProcAddress(library, name), nullptr) << name;
+  // Exactly these 21, nothing else.
+  auto* base = reinterpret_cast<const BYTE*>(library);
+  auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& directory =
+      nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+  auto* exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + directory.VirtualAddress);
+  EXPECT_EQ(exports->NumberOfNames, 21u);
+}
+
+TEST(HVNc32Binary, ImportsOnlySystemModules) {
+  HMODULE library = ::LoadLibraryA("HVNc32.dll");
+  ASSERT_NE(library, nullptr);
+  auto* base = reinterpret_cast<const BYTE*>(library);
+  auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& directory =
+      nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  auto* import = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress);
+  int modules = 0;
+  for (; import->Name != 0; ++import, ++modules) {
+    std::string name = Upper(reinterpret_cast<const char*>(base + import->Name));
+    bool allowed = false;
+    for (const char* system : kSystemModules) allowed = allowed || name == system;
+    EXPECT_TRUE(allowed) << name;
+  }
+  EXPECT_GT(modules, 0);
+}
+
+TEST(HVNc32Binary, CarriesFileVersion3_5_0_1) {
+  char path[MAX_PATH] = {};
+  HMODULE library = ::LoadLibraryA("HVNc32.dll");
+  ASSERT_NE(library, nullptr);
+  ::GetModuleFileNameA(library, path, MAX_PATH);
+  DWORD handle = 0;
+  DWORD size = ::GetFileVersionInfoSizeA(path, &handle);
+  ASSERT_GT(size, 0u);
+  std::string block(size, '\0');
+  ASSERT_TRUE(::GetFileVersionInfoA(path, 0, size, &block[0]));
+  char* value = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(::VerQueryValueA(&block[0], "\\StringFileInfo\\040904B0\\FileVersion",
+                               reinterpret_cast<void**>(&value), &length));
+  EXPECT_STREQ(value, "3, 5, 0, 1");
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  ASSERT_TRUE(::VerQueryValueA(&block[0], "\\", reinterpret_cast<void**>(&fixed), &length));
+  EXPECT_EQ(fixed->dwFileVersionMS, 0x00030005u);
+  EXPECT_EQ(fixed->dwFileVersionLS, 0x00000001u);
+}
+
+}  // namespace

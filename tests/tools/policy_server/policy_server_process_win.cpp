@@ -1,0 +1,113 @@
+#include <cstdio>
+#include <cstdlib>
+
+#include "policy_server_process.h"
+
+namespace hvn::test {
+namespace {
+
+constexpr DWORD kBoundMs = 15000;
+
+std::string ReadFileText(const std::string& path) {
+  std::string contents;
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return contents;
+  char chunk[4096];
+  size_t read;
+  while ((read = std::fread(chunk, 1, sizeof(chunk), file)) > 0) contents.append(chunk, read);
+  std::fclose(file);
+  return contents;
+}
+
+bool WriteFileText(const std::string& path, const std::string& text) {
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return false;
+  bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  return std::fclose(file) == 0 && ok;
+}
+
+}  // namespace
+
+std::string PolicyServerProgramPath() {
+  char path[MAX_PATH];
+  DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string self(path, length);
+  return self.substr(0, self.find_last_of("\\/") + 1) + "hvn_policy_server.exe";
+}
+
+PolicyServerProcess::~PolicyServerProcess() {
+  Stop();
+}
+
+uint32_t PolicyServerProcess::Start(const std::string& folder, const std::string& replies,
+                                    uint16_t port) {
+  if (process_ != nullptr) return ERROR_ALREADY_EXISTS;
+  folder_ = folder;
+  const std::string port_file = folder_ + "\\port.txt";
+  DeleteFileA(port_file.c_str());
+  DeleteFileA((folder_ + "\\stop").c_str());
+  DeleteFileA((folder_ + "\\requests.log").c_str());
+  if (!WriteFileText(folder_ + "\\replies.txt", replies)) return ERROR_WRITE_FAULT;
+
+  std::string command = "\"" + PolicyServerProgramPath() + "\" --port " + std::to_string(port) +
+                        " --port-file \"" + port_file + "\" --replies \"" + folder_ +
+                        "\\replies.txt\" --log \"" + folder_ + "\\requests.log\" --stop-file \"" +
+                        folder_ + "\\stop\" --lifetime 600";
+  STARTUPINFOA startup;
+  ZeroMemory(&startup, sizeof(startup));
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION started;
+  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &started)) {
+    return GetLastError();
+  }
+  CloseHandle(started.hThread);
+  process_ = started.hProcess;
+
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < kBoundMs) {
+    std::string text = ReadFileText(port_file);
+    if (!text.empty()) {
+      port_ = static_cast<uint16_t>(std::strtoul(text.c_str(), nullptr, 10));
+      return 0;
+    }
+    if (WaitForSingleObject(process_, 20) == WAIT_OBJECT_0) break;  // it ended early
+  }
+  Stop();
+  return ERROR_TIMEOUT;
+}
+
+void PolicyServerProcess::SetReplies(const std::string& replies) {
+  WriteFileText(folder_ + "\\replies.txt", replies);
+}
+
+bool PolicyServerProcess::Stop() {
+  if (process_ == nullptr) return true;
+  WriteFileText(folder_ + "\\stop", "");
+  bool stopped = WaitForSingleObject(process_, kBoundMs) == WAIT_OBJECT_0;
+  if (!stopped) TerminateProcess(process_, 1);
+  CloseHandle(process_);
+  process_ = nullptr;
+  return stopped;
+}
+
+std::vector<std::string> PolicyServerProcess::LoggedRequests() const {
+  std::vector<std::string> lines;
+  std::string log = ReadFileText(folder_ + "\\requests.log");
+  size_t start = 0;
+  for (size_t end; (end = log.find("\r\n", start)) != std::string::npos; start = end + 2) {
+    lines.push_back(log.substr(start, end - start));
+  }
+  return lines;
+}
+
+bool PolicyServerProcess::WaitForLoggedRequests(size_t count, uint32_t timeout_ms) const {
+  DWORD start = GetTickCount();
+  while (LoggedRequests().size() < count) {
+    if (GetTickCount() - start >= timeout_ms) return false;
+    Sleep(10);
+  }
+  return true;
+}
+
+}  // namespace hvn::test
