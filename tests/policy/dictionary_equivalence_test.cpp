@@ -170,10 +170,10 @@ struct Small {
 // Three sizes (a few blocks, several bisection levels, more than the window cache), both
 // encodings, entries up to 62 bytes so the literal probe reads every line whole.
 const Small kSmall[] = {
-    {200, 12, false, 150},
-    {3000, 20, false, 150},
-    {20000, 62, false, 100},
-    {3000, 62, true, 100},
+    {200, 12, false, 40},
+    {3000, 20, false, 30},
+    {20000, 62, false, 20},
+    {3000, 24, true, 16},
 };
 
 TEST(DictionaryEquivalence, ProductMatchesReferenceOnSmallDictionaries) {
