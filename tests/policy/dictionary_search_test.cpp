@@ -217,7 +217,12 @@ TEST(DictionarySearch, MatchesExactMembershipOnRandomDictionaries) {
     }
     entries = test::SortDictionary(entries);
     test::DictionaryOracle oracle(entries);
+    // Every read is a system call under Wine: fewer keys there, the same dictionaries.
+#ifdef _WIN32
+    std::vector<std::string> keys = MixedKeys(random, entries, 20);
+#else
     std::vector<std::string> keys = MixedKeys(random, entries, 60);
+#endif
     for (bool utf16 : {false, true}) {
       std::string path =
           dir.WriteFile("r" + std::to_string(d) + (utf16 ? "w" : "a"),
