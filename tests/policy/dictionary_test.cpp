@@ -20,8 +20,11 @@ namespace {
 // keep that reference honest.
 using reference::kLookupFound;
 using reference::kLookupNotFound;
+using reference::kLookupReadError;
+using reference::LookupPieces;
 using reference::LookupWildcards;
 using reference::LookupWord;
+using reference::ScanWindow;
 using test::DictionaryText;
 using test::Utf16Bytes;
 
