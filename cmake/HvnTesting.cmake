@@ -9,7 +9,12 @@ function(hvn_add_test name)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
   set(env "HVN_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data")
   if(ARG_WINDOWS_VERSION)
-    list(APPEND env "HVN_WINDOWS_VERSION=${ARG_WINDOWS_VERSION}")
+    # Through the emulator, not the ENVIRONMENT property: gtest_discover_tests flattens a
+    # property list, so a second variable there would be lost. (Natively it means nothing.)
+    if(CMAKE_CROSSCOMPILING_EMULATOR)
+      set_property(TARGET ${name} PROPERTY CROSSCOMPILING_EMULATOR
+                   env HVN_WINDOWS_VERSION=${ARG_WINDOWS_VERSION} ${CMAKE_CROSSCOMPILING_EMULATOR})
+    endif()
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 120

@@ -10,7 +10,7 @@
 
 namespace hvn {
 
-constexpr size_t kContextTextSize = 256;   // characters per text field
+constexpr size_t kContextTextSize = 256;     // characters per text field
 constexpr uint32_t kMaxContextLength = 127;  // characters kept of each text
 
 struct CheckContext {
@@ -41,7 +41,8 @@ struct RuleResults {
 
 // Clears the context and copies the four texts into it, each cut to 127 characters; the
 // user name and passwords also upper-cased (a-z only). Each text comes with its length in
-// bytes (twice its characters, without the terminator); a null text stays empty.
+// bytes (twice its characters, without the terminator; an odd count is rounded down, and a text
+// also ends at its first NUL); a null text stays empty with length 0.
 void PrepareCheckContext(CheckContext& context, const char16_t* user_name, uint32_t user_bytes,
                          const char16_t* old_password, uint32_t old_bytes,
                          const char16_t* new_password, uint32_t new_bytes,
@@ -55,8 +56,14 @@ uint32_t EvaluatePolicy(RuleResults& results, const CheckContext& context,
 // The verdict of the outcomes in `results` under `policy`, stored in results.Acceptable.
 void ComputeVerdict(RuleResults& results, const PasswordPolicy& policy);
 
-// Overwrites the context's texts with zeros, so no password stays in memory after a check.
+// Overwrites the whole context (texts and lengths) with zeros, so no password stays in memory
+// after a check. The check flow calls it once the results are taken.
 void ClearCheckContext(CheckContext& context);
+
+// Upper-cases the 26 letters a-z only; every other character, accented letters included, is
+// returned unchanged. The similarity and dictionary rules ignore case through this mapping.
+char16_t ToUpperAsciiLetter(char16_t c);
+void UpperCaseAsciiLetters(char16_t* text, size_t length);
 
 }  // namespace hvn
 

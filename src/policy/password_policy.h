@@ -133,7 +133,8 @@ class PasswordPolicy {
   char* PolicyMessageBlock;     // owned; the thirteen msg_Pol point into it
   char* RejectionMessageBlock;  // owned; the thirteen msg_Rej point into it
 
-  // The six class rules in class order (class 1 = rule 2000 ... class 6 = rule 2500).
+  // The six class rules in class order (class 1 = rule 2000 ... class 6 = rule 2500); a class
+  // number outside 1 to 6 gives rule 2000.
   CharClassRule& ClassRule(int class_number);
   const CharClassRule& ClassRule(int class_number) const;
 };

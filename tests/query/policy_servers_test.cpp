@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -191,6 +192,43 @@ TEST(SweepPolicyServers, PartsTooLongForTheirBuffersNameNoServer) {
   SweepPolicyServers(transport.Transport(), list.data(), too_long.c_str(), 1333, u"R", 100, 0,
                      reply, sizeof(reply));
   EXPECT_TRUE(transport.asked.empty());
+}
+
+// Server lists come from the registry, where anyone with the right can write anything:
+// random entries, some longer than their part buffers, never make the sweep read or write
+// out of bounds (AddressSanitizer in the native build), and every host asked is the part
+// after the first space of an entry whose domain part matches.
+TEST(SweepPolicyServers, SurvivesRandomServerLists) {
+  std::mt19937 random(7);
+  const char alphabet[] = {'S', 's', ' ', 'A', '\xe9', '\xc9', '1', '.'};
+  for (int round = 0; round < 3000; ++round) {
+    std::vector<std::string> entries(random() % 4);
+    std::string list;
+    for (std::string& entry : entries) {
+      size_t length = random() % 8 == 0 ? 1000 + random() % 100 : random() % 6;
+      for (size_t i = 0; i < length; ++i) entry.push_back(alphabet[random() % sizeof(alphabet)]);
+      list += entry;
+      list.push_back('\0');
+    }
+    list.push_back('\0');
+    // A heap copy of exactly the list's size, so any read past its end is caught.
+    std::vector<char> exact(list.begin(), list.end());
+    RecordingTransport transport;
+    char16_t reply[8];
+    const char16_t* domain = random() % 2 ? u"Ss" : u"s\u00e9";
+    SweepPolicyServers(transport.Transport(), exact.data(), domain, 1333, u"R", 100, random() % 3,
+                       reply, sizeof(reply));
+    for (const std::string& host : transport.asked) {
+      bool from_an_entry = false;
+      for (const std::string& entry : entries) {
+        size_t space = entry.find(' ');
+        from_an_entry =
+            from_an_entry || (space != std::string::npos && entry.substr(space + 1) == host);
+      }
+      ASSERT_TRUE(from_an_entry) << "round " << round << " host " << host;
+    }
+    ASSERT_LE(transport.asked.size(), entries.size() * 3) << "round " << round;
+  }
 }
 
 TEST(SplitServerEntry, SplitsAtTheFirstSpace) {

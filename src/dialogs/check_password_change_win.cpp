@@ -1,0 +1,100 @@
+#include <cstring>
+
+#include "dialogs/check_password_change.h"
+#include "dialogs/dialog_operations.h"
+#include "dialogs/dialog_requests.h"
+#include "dialogs/password_dialog_state.h"
+#include "platform/ansi_text.h"
+#include "policy/check_context.h"
+#include "policy/policy_reply.h"
+
+namespace hvn {
+namespace {
+
+// Reads one password field. On NT the text is read as UTF-16; on 9x in the ANSI code page and
+// converted. `out` holds kDialogTextSize characters and is already zero.
+void ReadPasswordField(HWND field, char16_t* out, bool nt) {
+  if (nt) {
+    ::GetWindowTextW(field, platform::AsWide(out), static_cast<int>(kDialogTextSize));
+    out[kDialogTextSize - 1] = u'\0';
+    return;
+  }
+  char ansi[kDialogTextSize];
+  std::memset(ansi, 0, sizeof(ansi));
+  ::GetWindowTextA(field, ansi, static_cast<int>(sizeof(ansi)));
+  ansi[sizeof(ansi) - 1] = '\0';
+  ::MultiByteToWideChar(CP_ACP, 0, ansi, -1, platform::AsWide(out),
+                        static_cast<int>(kDialogTextSize));
+  out[kDialogTextSize - 1] = u'\0';
+  ClearSecret(ansi, sizeof(ansi));
+}
+
+void ReadPasswordFields(PasswordDialogState& state) {
+  bool nt = GetPlatformId() == kPlatformWindowsNT;
+  if (state.OldPasswordField != nullptr)
+    ReadPasswordField(state.OldPasswordField, state.OldPassword, nt);
+  ReadPasswordField(state.NewPasswordField, state.NewPassword, nt);
+  ReadPasswordField(state.ConfirmField, state.Confirm, nt);
+}
+
+void ClearPasswordTexts(PasswordDialogState& state) {
+  ClearSecret(state.OldPassword, sizeof(state.OldPassword));
+  ClearSecret(state.NewPassword, sizeof(state.NewPassword));
+  ClearSecret(state.Confirm, sizeof(state.Confirm));
+}
+
+// Length in bytes, without the terminator, of a text of kDialogTextSize or fewer characters.
+uint32_t TextBytes(const char16_t* text, size_t capacity) {
+  return static_cast<uint32_t>(platform::BoundedLength(text, capacity) * 2);
+}
+
+// Empties the password fields after a rejection and puts the focus where the user starts
+// again: the old-password field if there is one, else the new-password field.
+void EmptyPasswordFields(const PasswordDialogState& state) {
+  if (state.OldPasswordField != nullptr) {
+    ::SetWindowTextA(state.OldPasswordField, "");
+    ::SetFocus(state.OldPasswordField);
+  } else {
+    ::SetFocus(state.NewPasswordField);
+  }
+  ::SetWindowTextA(state.NewPasswordField, "");
+  ::SetWindowTextA(state.ConfirmField, "");
+}
+
+// Everything after the fields are read: returns the check's result.
+uint32_t CheckTexts(PasswordDialogState& state) {
+  // A mismatch is the dialog's own procedure's to report; nothing is sent.
+  if (std::memcmp(state.NewPassword, state.Confirm, sizeof(state.NewPassword)) != 0) return 1;
+
+  SendDialogRequest(RequestKind::kPolicy);
+  if (!HaveReply()) return 1;  // no server, no answer: the change goes through unchecked
+
+  ParsePolicyReply(state.Policy, state.Rule2900Text, kRule2900TextSize, state.Reply);
+  PrepareCheckContext(state.Context, state.UserName, TextBytes(state.UserName, kDialogTextSize),
+                      state.OldPassword, TextBytes(state.OldPassword, kDialogTextSize),
+                      state.NewPassword, TextBytes(state.NewPassword, kDialogTextSize),
+                      state.Rule2900Text, TextBytes(state.Rule2900Text, kRule2900TextSize));
+  if (EvaluatePolicy(state.Results, state.Context, state.Policy) != 0) return 1;
+
+  SendDialogRejectionRequest();
+  if (!HaveReply()) return 1;  // without a rejection text the change goes through
+
+  ShowMessageBox(state.RejectionOwner, state.Reply, kRejectionBoxStyle);
+  EmptyPasswordFields(state);
+  return 0;
+}
+
+}  // namespace
+
+uint32_t CheckPasswordChange() {
+  PasswordDialogState& state = DialogState();
+  ClearPasswordTexts(state);
+  ReadPasswordFields(state);
+  uint32_t result = CheckTexts(state);
+  // No password stays in this process's memory once the check is done with it.
+  ClearPasswordTexts(state);
+  ClearCheckContext(state.Context);
+  return result;
+}
+
+}  // namespace hvn

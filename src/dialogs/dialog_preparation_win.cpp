@@ -1,0 +1,61 @@
+#include <cstring>
+
+#include "dialogs/check_password_change.h"
+#include "dialogs/dialog_operations.h"
+#include "dialogs/dialog_requests.h"
+#include "dialogs/password_dialog_state.h"
+
+namespace hvn {
+
+void ShowPolicyMessageOnPrepare(HWND owner) {
+  if (!PolicyMessageWanted()) return;
+  PasswordDialogState& state = DialogState();
+  RequestPolicyMessage();
+  std::memset(state.LastPolicyMessage, 0, sizeof(state.LastPolicyMessage));
+  if (!HaveReply()) return;
+  ShowMessageBox(owner, state.Reply, kPolicyBoxStyle);
+  CopyText(state.LastPolicyMessage, kPolicyMessageSize, state.Reply);
+}
+
+void SubclassDialog(HWND dialog, WNDPROC procedure) {
+  PasswordDialogState& state = DialogState();
+  // The dialog's thread may dispatch a message the moment the new procedure is in place, so
+  // the previous one must be recorded before, not after.
+  state.PreviousWindowProc = reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(dialog, GWLP_WNDPROC));
+  LONG_PTR previous =
+      ::SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
+  if (previous != 0) state.PreviousWindowProc = reinterpret_cast<WNDPROC>(previous);
+}
+
+void PreparePositionalDialog(HWND dialog, uint32_t old_position, uint32_t new_position,
+                             uint32_t confirm_position, void (*read_domain)(),
+                             HWND rejection_owner) {
+  PasswordDialogState& state = DialogState();
+  MarkDialogTitle(dialog);
+  state.OldPasswordField = old_position != 0 ? FindNthChildWindow(dialog, old_position) : nullptr;
+  state.NewPasswordField = FindNthChildWindow(dialog, new_position);
+  state.ConfirmField = FindNthChildWindow(dialog, confirm_position);
+  // This dialog has neither field; handles of an earlier dialog must not be used for it.
+  state.UserNameField = nullptr;
+  state.DomainField = nullptr;
+  CopyText(state.UserName, kDialogTextSize, kDefaultUserName);
+  if (read_domain != nullptr) read_domain();
+  state.RejectionOwner = rejection_owner;
+  ShowPolicyMessageOnPrepare(dialog);
+  SubclassDialog(dialog, PasswordDialogProc);
+}
+
+LRESULT CALLBACK PasswordDialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  PasswordDialogState& state = DialogState();
+  state.PassOn = 1;
+  if (message == WM_COMMAND && LOWORD(wparam) == IDOK) {
+    // Messages sent while the check runs (the message box) also pass through here and reset
+    // the flag: decide on the check's own result.
+    uint32_t pass_on = CheckPasswordChange();
+    state.PassOn = pass_on;
+    if (pass_on == 0) return 0;
+  }
+  return ::CallWindowProcA(state.PreviousWindowProc, window, message, wparam, lparam);
+}
+
+}  // namespace hvn

@@ -1,0 +1,33 @@
+// The questions the dialog code puts to the policy servers, with the recorded domain and user
+// name of the dialog state and the host's settings (server list, port, time-out, retries).
+// Every reply lands in the state's reply buffer; its first string is empty when no server
+// answered. Windows build only.
+#ifndef HVN_DIALOGS_DIALOG_REQUESTS_H_
+#define HVN_DIALOGS_DIALOG_REQUESTS_H_
+
+#include <cstdint>
+
+#include "dialogs/password_dialog_state.h"
+#include "query/request.h"
+
+namespace hvn {
+
+// Formats a request of `kind` with the recorded domain and user name into the request buffer
+// and sends it. Without settings nothing is sent and the reply is empty.
+void SendDialogRequest(RequestKind kind);
+
+// Formats the rejection request for the failed rules of the state's results and sends it.
+void SendDialogRejectionRequest();
+
+// Asks for the policy message of the recorded domain and user name ("30_POLICY_MESSAGE").
+void RequestPolicyMessage();
+
+// True when the reply buffer holds a reply (its first string is non-empty).
+bool HaveReply();
+
+// True when the host's settings ask for the policy message to be shown.
+bool PolicyMessageWanted();
+
+}  // namespace hvn
+
+#endif  // HVN_DIALOGS_DIALOG_REQUESTS_H_

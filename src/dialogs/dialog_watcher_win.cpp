@@ -1,0 +1,140 @@
+// The watcher thread: scans the top-level windows of this process, recognises password dialogs
+// by their recognition rows and calls the handler of the matching row.
+#include <cstring>
+
+#include "dialogs/dialog_watcher.h"
+#include "platform/ansi_text.h"
+#include "platform/win.h"
+
+namespace hvn {
+namespace {
+
+constexpr size_t kWindowTextSize = 4096;
+// How long a start waits, beyond one scan interval, for the thread of an earlier call of the
+// same watcher: long enough for a handler's query or a policy message to finish.
+constexpr uint32_t kPreviousThreadGrace = 10000;
+
+// Reads a window's text (at most 4095 bytes) in capitals; a text that cannot be read is empty.
+void ReadUpperText(HWND window, char (&text)[kWindowTextSize]) {
+  text[0] = '\0';
+  int length = ::GetWindowTextA(window, text, static_cast<int>(kWindowTextSize));
+  if (length < 0) length = 0;
+  if (static_cast<size_t>(length) >= kWindowTextSize) length = kWindowTextSize - 1;
+  text[length] = '\0';
+  platform::AnsiToUpper(text, static_cast<size_t>(length));
+}
+
+// A descendant's text can be a password typed into the dialog: leave no copy behind.
+void ClearText(char (&text)[kWindowTextSize]) {
+  volatile char* bytes = text;
+  for (size_t i = 0; i < kWindowTextSize; ++i) bytes[i] = 0;
+}
+
+// Calls the row's handler unless a handler of this watcher ran less than the throttle
+// interval ago.
+void CallThrottled(DialogWatcher& watcher, DialogHandler handler, HWND dialog, HWND control) {
+  uint32_t now = ::GetTickCount();
+  if (!ThrottlePermits(now, watcher.LastCall, watcher.ThrottleInterval)) return;
+  watcher.LastCall = now;
+  handler(dialog, control);
+}
+
+BOOL CALLBACK DescendantTest(HWND window, LPARAM param) {
+  DialogWatcher& watcher = *reinterpret_cast<DialogWatcher*>(param);
+  const DialogRecognitionEntry& row = watcher.Table[watcher.CurrentRow];
+  char text[kWindowTextSize];
+  ReadUpperText(window, text);
+  bool contains = ContainsAnsiText(text, row.ControlText);
+  ClearText(text);
+  if (contains) CallThrottled(watcher, row.Handler, watcher.CurrentDialog, window);
+  return TRUE;
+}
+
+BOOL CALLBACK TopLevelTest(HWND window, LPARAM param) {
+  DialogWatcher& watcher = *reinterpret_cast<DialogWatcher*>(param);
+  // Only this process's dialogs can be subclassed; a window of another program on the same
+  // desktop is never touched.
+  DWORD process_id = 0;
+  ::GetWindowThreadProcessId(window, &process_id);
+  if (process_id != ::GetCurrentProcessId()) return TRUE;
+
+  char title[kWindowTextSize];
+  ReadUpperText(window, title);
+  for (uint32_t i = 0; i < watcher.RowCount && i < kRecognitionRowCount; ++i) {
+    watcher.CurrentRow = i;
+    const DialogRecognitionEntry& row = watcher.Table[i];
+    if (!TitleMatchesRow(row, title)) continue;
+    if (row.ControlText[0] != '\0') {
+      watcher.CurrentDialog = window;
+      ::EnumChildWindows(window, DescendantTest, param);
+    } else {
+      CallThrottled(watcher, row.Handler, window, nullptr);
+    }
+  }
+  return TRUE;
+}
+
+DWORD WINAPI ScanLoop(LPVOID param) {
+  DialogWatcher& watcher = *static_cast<DialogWatcher*>(param);
+  while (watcher.StopFlag.load() == 0) {
+    ::EnumWindows(TopLevelTest, reinterpret_cast<LPARAM>(&watcher));
+    ::Sleep(watcher.ScanInterval);
+  }
+  return 0;
+}
+
+uint32_t PreviousThreadWait(const DialogWatcher& watcher) {
+  uint32_t interval = watcher.ScanInterval;
+  if (interval > 0xFFFFFFFFu - kPreviousThreadGrace - 1) return 0xFFFFFFFEu;
+  return interval + kPreviousThreadGrace;
+}
+
+}  // namespace
+
+bool EndPreviousThread(DialogWatcher& watcher) {
+  if (watcher.Thread == nullptr) return true;
+  watcher.StopFlag.store(1);
+  return WaitForWatcherThread(watcher, PreviousThreadWait(watcher));
+}
+
+bool WaitForWatcherThread(DialogWatcher& watcher, uint32_t timeout_ms) {
+  if (watcher.Thread == nullptr) return true;
+  HANDLE thread = watcher.Thread;
+  const DWORD start = ::GetTickCount();
+  for (;;) {
+    DWORD elapsed = ::GetTickCount() - start;
+    DWORD remaining = elapsed >= timeout_ms ? 0 : timeout_ms - elapsed;
+    // The thread may be reading the text of a window of this thread: handle sent messages
+    // while waiting, or both would wait for each other.
+    DWORD result = ::MsgWaitForMultipleObjects(1, &thread, FALSE, remaining, QS_SENDMESSAGE);
+    if (result == WAIT_OBJECT_0) {
+      ::CloseHandle(thread);
+      watcher.Thread = nullptr;
+      return true;
+    }
+    if (result != WAIT_OBJECT_0 + 1) return false;
+    MSG message;
+    ::PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+  }
+}
+
+uint32_t StartWatching(DialogWatcher& watcher) {
+  if (!EndPreviousThread(watcher)) return kWatcherBusy;
+  watcher.StopFlag.store(0);
+  DWORD thread_id = 0;
+  HANDLE thread = ::CreateThread(nullptr, 0, ScanLoop, &watcher, 0, &thread_id);
+  if (thread == nullptr) {
+    uint32_t error = ::GetLastError();
+    watcher.StopFlag.store(1);
+    return error != 0 ? error : kWatcherBusy;
+  }
+  watcher.Thread = thread;
+  return 0;
+}
+
+uint32_t StopWatching(DialogWatcher& watcher) {
+  watcher.StopFlag.store(1);
+  return 0;
+}
+
+}  // namespace hvn

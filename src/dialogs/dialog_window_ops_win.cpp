@@ -1,0 +1,84 @@
+#include <cstring>
+
+#include "dialogs/dialog_operations.h"
+#include "platform/ansi_text.h"
+
+namespace hvn {
+namespace {
+
+constexpr size_t kTitleBufferSize = 1024;
+
+struct NthChildSearch {
+  uint32_t Wanted;
+  uint32_t Visited;
+  HWND Found;
+};
+
+BOOL CALLBACK CountChild(HWND window, LPARAM param) {
+  NthChildSearch& search = *reinterpret_cast<NthChildSearch*>(param);
+  if (++search.Visited < search.Wanted) return TRUE;
+  search.Found = window;
+  return FALSE;
+}
+
+bool IsVersion(DWORD major, DWORD minor) {
+  OSVERSIONINFOA info;
+  std::memset(&info, 0, sizeof(info));
+  info.dwOSVersionInfoSize = sizeof(info);
+  if (!::GetVersionExA(&info)) return false;
+  return info.dwPlatformId == VER_PLATFORM_WIN32_NT && info.dwMajorVersion == major &&
+         info.dwMinorVersion == minor;
+}
+
+}  // namespace
+
+void MarkDialogTitle(HWND window) {
+  char title[kTitleBufferSize];
+  std::memset(title, 0, sizeof(title));
+  const size_t mark_length = sizeof(kDialogTitleMark) - 1;
+  ::GetWindowTextA(window, title, static_cast<int>(kTitleBufferSize - 1 - mark_length));
+  size_t length = platform::BoundedLength(title, kTitleBufferSize - 1 - mark_length);
+  std::memcpy(title + length, kDialogTitleMark, sizeof(kDialogTitleMark));
+  ::SetWindowTextA(window, title);
+}
+
+uint32_t GetPlatformId() {
+  OSVERSIONINFOA info;
+  std::memset(&info, 0, sizeof(info));
+  static_assert(sizeof(OSVERSIONINFOA) == 148, "the version is asked with the 148-byte record");
+  info.dwOSVersionInfoSize = sizeof(info);
+  if (!::GetVersionExA(&info)) return 0;
+  return info.dwPlatformId;
+}
+
+bool IsWindows2000() {
+  return IsVersion(5, 0);
+}
+bool IsWindowsXP() {
+  return IsVersion(5, 1);
+}
+
+HWND FindNthChildWindow(HWND parent, uint32_t n) {
+  if (n == 0) return nullptr;
+  NthChildSearch search{n, 0, nullptr};
+  ::EnumChildWindows(parent, CountChild, reinterpret_cast<LPARAM>(&search));
+  return search.Found;
+}
+
+void CopyText(char16_t* out, size_t capacity, const char16_t* text) {
+  if (capacity == 0) return;
+  size_t length = text != nullptr ? platform::BoundedLength(text, capacity - 1) : 0;
+  if (length > 0) std::memcpy(out, text, length * sizeof(char16_t));
+  out[length] = u'\0';
+}
+
+void ReadWindowTextW(HWND window, char16_t* out, size_t capacity) {
+  out[0] = u'\0';
+  if (window == nullptr) return;
+  int length = ::GetWindowTextW(window, platform::AsWide(out), static_cast<int>(capacity));
+  if (length < 0) length = 0;
+  if (static_cast<size_t>(length) >= capacity) length = static_cast<int>(capacity - 1);
+  out[length] = u'\0';
+}
+
+}  // namespace hvn

@@ -1,0 +1,88 @@
+// The one process-wide record of the password dialog currently intercepted: its field windows,
+// the user name and domain whose policy applies, the password texts of the check in progress,
+// the request and reply buffers, and what the host supplies (settings and message boxes).
+//
+// The dialog handlers write it on the watcher's thread and finish before they subclass the
+// dialog; from then on only the dialog's own thread (the check) uses it. No lock is needed.
+#ifndef HVN_DIALOGS_PASSWORD_DIALOG_STATE_H_
+#define HVN_DIALOGS_PASSWORD_DIALOG_STATE_H_
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/win.h"
+#include "policy/check_context.h"
+#include "policy/password_policy.h"
+
+namespace hvn {
+
+class ClientSettings;
+
+constexpr size_t kDialogTextSize = 256;      // characters, terminator included
+constexpr size_t kRequestSize = 4096;        // characters (8,192 bytes)
+constexpr size_t kReplySize = 4096;          // characters (8,192 bytes)
+constexpr size_t kPolicyMessageSize = 4096;  // characters
+constexpr size_t kRule2900TextSize = kRule2900TextCapacity;
+
+// The title of every message box the system shows.
+constexpr wchar_t kMessageBoxTitle[] = L"Halvern";
+// Rejection texts: MB_OK | MB_ICONHAND | MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST.
+constexpr UINT kRejectionBoxStyle = 0x52010;
+// Policy messages: MB_OK | MB_ICONINFORMATION | MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST.
+constexpr UINT kPolicyBoxStyle = 0x52040;
+
+// The signature of Winlogon's WlxMessageBox: host handle, owner window, text, title, style.
+using MessageBoxFunction = int(WINAPI*)(HANDLE host, HWND owner, LPWSTR text, LPWSTR title,
+                                        UINT style);
+
+// How the host shows a message box. HVNc32 installs Winlogon's WlxMessageBox with its host
+// handle (from WlxInitialize); the 9x client a function that calls MessageBoxW. Without a
+// function installed, MessageBoxW is called directly.
+struct MessageBoxService {
+  MessageBoxFunction Function;
+  HANDLE Host;
+};
+
+struct PasswordDialogState {
+  HWND UserNameField;     // CHANGE_NT only; none for the other kinds
+  HWND DomainField;       // CHANGE_NT only; none for the other kinds
+  HWND OldPasswordField;  // none in dialogs that do not ask for the old password
+  HWND NewPasswordField;
+  HWND ConfirmField;
+  char16_t UserName[kDialogTextSize];  // "HVN_DefaultUser" where the dialog shows none
+  char16_t Domain[kDialogTextSize];
+  char16_t OldPassword[kDialogTextSize];  // the password texts live only during a check
+  char16_t NewPassword[kDialogTextSize];
+  char16_t Confirm[kDialogTextSize];
+  char16_t Request[kRequestSize];
+  char16_t Reply[kReplySize];  // first string empty when no server answered
+  char16_t Rule2900Text[kRule2900TextSize];
+  PasswordPolicy Policy;
+  CheckContext Context;
+  RuleResults Results;
+  char16_t LastPolicyMessage[kPolicyMessageSize];
+  WNDPROC PreviousWindowProc;
+  uint32_t PassOn;  // the last check's result; 1 at the start of every message
+
+  // Owner of the rejection box: the user-name field of a CHANGE_NT dialog, the dialog itself
+  // for the kinds without one, none on 9x. Set by the handler that prepared the dialog.
+  HWND RejectionOwner;
+
+  // Supplied by the host before any dialog is watched.
+  MessageBoxService MessageBox;
+  const ClientSettings* Settings;  // none: no server is asked and no policy message shown
+};
+
+// The process-wide record (static storage, lives as long as the process).
+PasswordDialogState& DialogState();
+
+// Shows `text` in a message box titled "Halvern" through the host's service. The result is
+// not used.
+void ShowMessageBox(HWND owner, const char16_t* text, UINT style);
+
+// Overwrites a text buffer with zeros in a way the compiler cannot drop.
+void ClearSecret(void* buffer, size_t bytes);
+
+}  // namespace hvn
+
+#endif  // HVN_DIALOGS_PASSWORD_DIALOG_STATE_H_

@@ -1,0 +1,25 @@
+// Rule 3000: the new password, its reversal, wildcard entries and its long enough pieces must
+// not be in the policy's dictionary file.
+#ifndef HVN_POLICY_DICTIONARY_RULE_H_
+#define HVN_POLICY_DICTIONARY_RULE_H_
+
+#include <cstdint>
+
+#include "policy/check_context.h"
+#include "policy/password_policy.h"
+
+namespace hvn {
+
+// Searches the dictionary at `path` (ANSI, at most 259 bytes are used) for the context's
+// upper-case new password as the rule's steps say. Returns 2 (failed) when any lookup finds
+// its key, 1 when none does, and 3 (not evaluable) when the file cannot be opened or a read in
+// it fails. `substitute` counts only when exactly 1. The file is closed before returning.
+uint32_t CheckDictionary(const CheckContext& context, const char* path, uint32_t bidir,
+                         uint32_t substitute, uint32_t tolerance, uint32_t wildcard);
+
+// The rule entry: CheckDictionary with the rule's ServerDictFile and fields.
+uint32_t CheckRule3000(const CheckContext& context, const DictionaryRule& rule);
+
+}  // namespace hvn
+
+#endif  // HVN_POLICY_DICTIONARY_RULE_H_
