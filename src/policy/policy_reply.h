@@ -20,8 +20,9 @@ constexpr size_t kMaxNumberFieldLength = 19;  // characters of a number field th
 // 0: the text is dropped).
 // Contract on `reply`: it must end in an empty record, that is, the last record's NUL is
 // followed by another NUL (or the reply starts with NUL); nothing after that point is read.
-// The zero-filled reply buffer gives this when it holds at least two zero characters after the
-// received text. Use the bounded overload when that cannot be promised.
+// A zero-filled reply buffer gives this only when two zero characters follow the received text
+// (a reply that fills the buffer without a final record end does not): a caller holding a
+// fixed buffer should pass its capacity to the bounded overload, which is safe on any content.
 // Limits: a record longer than 1,023 characters is cut to its first 1,023 (its text fields
 // keep what fits, a number field split by the cut reads as 0, a record whose key field is split
 // is ignored); a number field is read from its first 19 characters; a dictionary path that does

@@ -136,20 +136,6 @@ TEST(PasswordPolicy, PolicyIsNeverWrittenAndRegistryFormIsNotRead) {
   ExpectDefaults(policy);
 }
 
-TEST(PasswordPolicy, SetDefaultsDispatchesThroughTheVirtualTable) {
-  struct Counting : PasswordPolicy {
-    uint32_t SetDefaults() override {
-      ++calls;
-      return PasswordPolicy::SetDefaults();
-    }
-    int calls = 0;
-  };
-  Counting policy;
-  PasswordPolicy& base = policy;
-  base.SetDefaults();
-  EXPECT_EQ(policy.calls, 1);
-}
-
 TEST(PasswordPolicy, ClassRuleMapsClassNumbersToRules) {
   PasswordPolicy policy;
   CharClassRule* expected[] = {&policy.rule2000, &policy.rule2100, &policy.rule2200,

@@ -264,6 +264,23 @@ TEST(ParsePolicyReply, EveryParseStartsFromTheDefaults) {
   EXPECT_EQ(EnabledCount(parsed.policy), 0u);
 }
 
+// A record built on the policy (the registry form) overrides SetDefaults; the parser must
+// reach the override through the virtual table.
+TEST(ParsePolicyReply, StartsWithTheVirtualSetDefaults) {
+  struct Counting : PasswordPolicy {
+    uint32_t SetDefaults() override {
+      ++calls;
+      return PasswordPolicy::SetDefaults();
+    }
+    int calls = 0;
+  };
+  Counting policy;
+  char16_t text[4];
+  ParsePolicyReply(policy, text, 4, MakeReply({u"2700\t3"}).c_str());
+  EXPECT_EQ(policy.calls, 1);
+  EXPECT_EQ(policy.rule2700.MinUniqueChars, 3u);
+}
+
 TEST(ParsePolicyReply, UnknownKeysAndExtraFieldsAreIgnored) {
   Parsed parsed;
   Parse(parsed, MakeReply({u"4000\t1\t2", u"2700\t3\t99\t98", u"3002\t1"}));
