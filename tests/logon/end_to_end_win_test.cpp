@@ -66,7 +66,8 @@ class EndToEndTest : public ::testing::Test {
 
 // What the dialog driver saw, checked on the test's thread afterwards.
 struct WeakThenStrong {
-  EndToEndTest* test;
+  WeakThenStrong(TestGinaControl* gina_control, WinlogonBench* winlogon)
+      : gina(gina_control), bench(winlogon) {}
   TestGinaControl* gina;
   WinlogonBench* bench;
   bool intercepted = false;
@@ -105,7 +106,7 @@ void TypeWeakThenStrong(void* data) {
 TEST_F(EndToEndTest, WeakPasswordIsRefusedWithTheServersTextAndAStrongOneGoesThrough) {
   StartServer(kReplies);
   StartWinlogon();
-  WeakThenStrong run{this, gina_, &bench_};
+  WeakThenStrong run(gina_, &bench_);
   int action;
   {
     BackgroundThread driver(TypeWeakThenStrong, &run);
@@ -134,13 +135,12 @@ TEST_F(EndToEndTest, WeakPasswordIsRefusedWithTheServersTextAndAStrongOneGoesThr
   EXPECT_TRUE(bench_.SystemBoxes().empty());
 
   ASSERT_TRUE(server_.WaitForLoggedRequests(4, 10000));
-  EXPECT_EQ(server_.LoggedRequests(),
-            (std::vector<std::string>{
-                "30_POLICY_MESSAGE\\0SALES\\0jdoe\\0",
-                "30_POLICY\\0SALES\\0jdoe\\0",
-                "30_REJECTION_MESSAGE\\0SALES\\0jdoe\\02300\\02600\\0\\0",
-                "30_POLICY\\0SALES\\0jdoe\\0",
-            }));
+  EXPECT_EQ(server_.LoggedRequests(), (std::vector<std::string>{
+                                          "30_POLICY_MESSAGE\\0SALES\\0jdoe\\0",
+                                          "30_POLICY\\0SALES\\0jdoe\\0",
+                                          "30_REJECTION_MESSAGE\\0SALES\\0jdoe\\02300\\02600\\0\\0",
+                                          "30_POLICY\\0SALES\\0jdoe\\0",
+                                      }));
 }
 
 // The dialog is intercepted, the weak password typed once and confirmed; the change goes
@@ -165,10 +165,12 @@ class UndecidedTest : public EndToEndTest, public ::testing::WithParamInterface<
 
 TEST_P(UndecidedTest, WhatTheClientCannotDecideLetsTheChangeThrough) {
   const UndecidedCase& c = GetParam();
-  if (c.replies != nullptr) StartServer(c.replies, 300);
-  else WriteClientSettings({}, 1333, 300, 0, 1);
+  if (c.replies != nullptr)
+    StartServer(c.replies, 300);
+  else
+    WriteClientSettings({}, 1333, 300, 0, 1);
   StartWinlogon();
-  WeakThenStrong run{this, gina_, &bench_};
+  WeakThenStrong run(gina_, &bench_);
   int action;
   {
     BackgroundThread driver(TypeWeakOnce, &run);
@@ -189,8 +191,7 @@ TEST_P(UndecidedTest, WhatTheClientCannotDecideLetsTheChangeThrough) {
 const UndecidedCase kUndecidedCases[] = {
     {"NoServerConfigured", nullptr, 0},
     {"ServerSilent", "*\t*\t*\tsilent\n", 2},
-    {"NoRejectionText",
-     "30_POLICY\tSALES\t*\treply\t2600\\t8\\t0\\t0\\a\n*\t*\t*\tsilent\n", 3},
+    {"NoRejectionText", "30_POLICY\tSALES\t*\treply\t2600\\t8\\t0\\t0\\a\n*\t*\t*\tsilent\n", 3},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, UndecidedTest, ::testing::ValuesIn(kUndecidedCases),
@@ -202,7 +203,7 @@ TEST_F(EndToEndTest, EveryWatchedCallWatchesAgain) {
   StartServer(kReplies);
   StartWinlogon();
   for (int call = 1; call <= 3; ++call) {
-    WeakThenStrong run{this, gina_, &bench_};
+    WeakThenStrong run(gina_, &bench_);
     gina_->password_changes = 0;
     run.dialog_oks_before = gina_->dialog_ok_count;
     {

@@ -55,8 +55,7 @@ std::string g_shots;
 
 std::string Narrow(const std::wstring& text) {
   char buffer[8192] = {};
-  ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, buffer, sizeof(buffer) - 1, nullptr,
-                        nullptr);
+  ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, buffer, sizeof(buffer) - 1, nullptr, nullptr);
   return buffer;
 }
 
@@ -81,19 +80,22 @@ void WriteDictionary() {
   FILE* file = std::fopen(kDictionaryPath, "wb");
   if (file == nullptr) return;
   // The first line is never an entry; the entries are sorted and in capitals.
-  std::fputs("SAMPLE DICTIONARY\r\nDRAGON\r\nLETMEIN\r\nMONKEY\r\nPASSWORD\r\nSUMMER\r\n"
-             "SUNSHINE\r\n",
-             file);
+  std::fputs(
+      "SAMPLE DICTIONARY\r\nDRAGON\r\nLETMEIN\r\nMONKEY\r\nPASSWORD\r\nSUMMER\r\n"
+      "SUNSHINE\r\n",
+      file);
   std::fclose(file);
 }
 
 void ScreenshotBox(const RecordedBox&, void*) {
   static int boxes = 0;
   ++boxes;
-  Screenshot(boxes == 1 ? "2-policy-message" : "3-rejection");
+  Screenshot(boxes == 1 ? "1-policy-message" : "3-rejection");
 }
 
 struct DemoRun {
+  DemoRun(TestGinaControl* gina_control, WinlogonBench* winlogon)
+      : gina(gina_control), bench(winlogon) {}
   TestGinaControl* gina;
   WinlogonBench* bench;
   bool intercepted = false;
@@ -112,7 +114,7 @@ void DriveTheDialog(void* data) {
   ::SetDlgItemTextW(dialog, DialogDriver::OldId(), L"Old-pass-1");
   ::SetDlgItemTextW(dialog, DialogDriver::NewId(), kWeak);
   ::SetDlgItemTextW(dialog, DialogDriver::ConfirmId(), kWeak);
-  Screenshot("1-dialog");
+  Screenshot("2-dialog");
   driver.TypeAndConfirm(dialog, L"Old-pass-1", kWeak, kWeak);
   run->rejected =
       WaitUntil([&] { return run->bench->WinlogonBoxes().size() > boxes_before; }, 60000);
@@ -166,13 +168,14 @@ int Run() {
   DWORD version = 0;
   BOOL negotiated = bench.Negotiate(0x10004, &version);
   BOOL initialized = bench.Initialize();
-  std::printf("Winlogon loads HVNc32.dll: negotiation %s (interface %lu.%lu), chained to %s, "
-              "initialisation %s.\n",
-              negotiated ? "succeeded" : "FAILED", version >> 16, version & 0xFFFF, kProvider,
-              initialized ? "succeeded" : "FAILED");
+  std::printf(
+      "Winlogon loads HVNc32.dll: negotiation %s (interface %lu.%lu), chained to %s, "
+      "initialisation %s.\n",
+      negotiated ? "succeeded" : "FAILED", version >> 16, version & 0xFFFF, kProvider,
+      initialized ? "succeeded" : "FAILED");
   std::printf("User jdoe of domain SALES presses Ctrl+Alt+Del and chooses Change Password.\n\n");
 
-  DemoRun run{gina, &bench};
+  DemoRun run(gina, &bench);
   int action;
   {
     BackgroundThread driver(DriveTheDialog, &run);
@@ -185,14 +188,12 @@ int Run() {
   if (!boxes.empty())
     std::printf("Policy message shown when the dialog opened:\n   \"%s\"\n\n",
                 Narrow(boxes[0].text).c_str());
-  std::printf("Weak password \"%s\" typed twice and confirmed with OK:\n",
-              Narrow(kWeak).c_str());
+  std::printf("Weak password \"%s\" typed twice and confirmed with OK:\n", Narrow(kWeak).c_str());
   std::string rejection_request = Logged(log, "30_REJECTION_MESSAGE");
   for (const SampleRule& rule : kSampleRules) {
-    bool failed = rejection_request.find(std::string("\\0") + rule.code + "\\0") !=
-                  std::string::npos;
-    std::printf("   rule %s (%s): %s\n", rule.code, rule.description,
-                failed ? "FAILED" : "passed");
+    bool failed =
+        rejection_request.find(std::string("\\0") + rule.code + "\\0") != std::string::npos;
+    std::printf("   rule %s (%s): %s\n", rule.code, rule.description, failed ? "FAILED" : "passed");
   }
   std::printf("   request on the wire: %s\n", rejection_request.c_str());
   if (run.rejected && boxes.size() >= 2)
@@ -201,11 +202,10 @@ int Run() {
   std::printf("   password fields emptied, dialog kept open: %s\n\n",
               run.fields_emptied ? "yes" : "NO");
   std::printf("Strong password \"%s\" typed and confirmed:\n", Narrow(kStrong).c_str());
-  std::printf("   %s\n",
-              run.closed && action == 6 && std::wcscmp(gina->new_password, kStrong) == 0
-                  ? "accepted: the chained provider changed the password "
-                    "(WLX_SAS_ACTION_PWD_CHANGED)"
-                  : "NOT accepted");
+  std::printf("   %s\n", run.closed && action == 6 && std::wcscmp(gina->new_password, kStrong) == 0
+                             ? "accepted: the chained provider changed the password "
+                               "(WLX_SAS_ACTION_PWD_CHANGED)"
+                             : "NOT accepted");
   std::printf("\nRequests the policy server received:\n");
   for (const std::string& line : log) std::printf("   %s\n", line.c_str());
 
