@@ -5,7 +5,7 @@
 #include "platform/ansi_text.h"
 #include "platform/read_only_file.h"
 #include "platform/secure_zero.h"
-#include "policy/dictionary_lookup.h"
+#include "policy/dictionary_search.h"
 #include "policy/similarity.h"
 
 namespace hvn {
@@ -20,48 +20,70 @@ struct Keys {
   Unit key[kKeySize];
   Unit reversed[kKeySize];
   Unit letters[kKeySize];
+  Unit letters_reversed[kKeySize];
   Unit substituted[kKeySize];
+  Unit substituted_reversed[kKeySize];
   ~Keys() { platform::SecureZero(this, sizeof(*this)); }
 };
 
-// Steps 4 to 8 for a key of either kind; `substituted` is the key of step 9, or null when the
-// substitution pass does not run or changes nothing.
+template <typename Unit>
+void Reverse(const Unit* text, size_t length, Unit* out) {
+  for (size_t i = 0; i < length; ++i) out[i] = text[length - 1 - i];
+}
+
+// Steps 4 to 9 for a key of either kind; `substituted` is the key of step 9, or null when the
+// substitution pass does not run or changes nothing. The answers are those of one bisection
+// per key, but the pieces of all three keys (and their reversals) are searched in one
+// ascending pass that narrows, per start position, the entries beginning there: a few
+// thousand small reads instead of one search of the whole file per piece.
 template <typename Unit>
 uint32_t SearchKey(platform::ReadOnlyFile& file, Keys<Unit>& keys, size_t key_length,
                    const Unit* substituted, size_t substituted_length, uint32_t bidir,
                    uint32_t tolerance, uint32_t wildcard) {
-  const uint64_t low = 0;
-  const uint64_t high = file.Size();
+  DictionarySearch<Unit> search(file);
+  Reverse(keys.key, key_length, keys.reversed);
   // 4. The whole password.
-  uint32_t result = LookupWord(file, low, high, keys.key, key_length);
+  bool found = search.Contains(keys.key, key_length);
   // 5. Reversed.
-  if (result == kLookupNotFound && bidir != 0) {
-    for (size_t i = 0; i < key_length; ++i) keys.reversed[i] = keys.key[key_length - 1 - i];
-    result = LookupWord(file, low, high, keys.reversed, key_length);
-  }
+  if (!found && bidir != 0) found = search.Contains(keys.reversed, key_length);
   // 6. Wildcard entries.
-  if (result == kLookupNotFound && wildcard != 0) {
-    result = LookupWildcards(file, low, high, keys.key, key_length);
+  if (!found && wildcard != 0) {
+    found = search.ContainsPrefixWildcard(keys.key, key_length) ||
+            search.ContainsSuffixWildcard(keys.key, key_length);
   }
-  // 7. Every piece of at least the window's length.
-  if (result == kLookupNotFound) {
-    result = LookupPieces(file, low, high, keys.key, key_length, bidir, tolerance);
-  }
-  // 8. The pieces of the letters A-Z alone.
-  if (result == kLookupNotFound) {
+  // 7. to 9. Every piece of at least the window's length of the password, of its letters A-Z
+  // alone and of the password with look-alike characters replaced; with Bidir also reversed.
+  if (!found) {
     size_t letters_length = 0;
     for (size_t i = 0; i < key_length; ++i) {
       if (keys.key[i] >= Unit('A') && keys.key[i] <= Unit('Z')) {
         keys.letters[letters_length++] = keys.key[i];
       }
     }
-    result = LookupPieces(file, low, high, keys.letters, letters_length, bidir, tolerance);
+    Reverse(keys.letters, letters_length, keys.letters_reversed);
+    const Unit* texts[6];
+    size_t lengths[6];
+    size_t count = 0;
+    auto add = [&](const Unit* text, const Unit* reversed, size_t length) {
+      texts[count] = text;
+      lengths[count++] = length;
+      if (bidir != 0) {
+        texts[count] = reversed;
+        lengths[count++] = length;
+      }
+    };
+    add(keys.key, keys.reversed, key_length);
+    add(keys.letters, keys.letters_reversed, letters_length);
+    if (substituted != nullptr) {
+      Reverse(substituted, substituted_length, keys.substituted_reversed);
+      add(substituted, keys.substituted_reversed, substituted_length);
+    }
+    const uint32_t window = tolerance + 1u;  // 32-bit: a tolerance of 2^32-1 gives 0
+    found = search.ContainsPiece(texts, lengths, count, window);
   }
-  // 9. The pieces of the password with look-alike characters replaced.
-  if (result == kLookupNotFound && substituted != nullptr) {
-    result = LookupPieces(file, low, high, substituted, substituted_length, bidir, tolerance);
-  }
-  return result;
+  if (found) return kFailed;
+  // A read that failed may have hidden an entry: the file cannot be judged.
+  return search.ReadFailed() ? kNotEvaluable : kPassed;
 }
 
 }  // namespace
@@ -89,7 +111,7 @@ uint32_t CheckDictionary(const CheckContext& context, const char* path, uint32_t
   if (!file.ReadAt(0, head, kDetectionBytes, &head_length)) return kNotEvaluable;
   bool utf16 = std::memchr(head, 0, head_length > kDetectionBytes ? kDetectionBytes : head_length);
 
-  uint32_t result = kLookupNotFound;
+  uint32_t result = kPassed;
   if (utf16) {
     Keys<char16_t> wide{};
     std::memcpy(wide.key, upper, upper_length * sizeof(char16_t));
@@ -119,14 +141,7 @@ uint32_t CheckDictionary(const CheckContext& context, const char* path, uint32_t
                        wildcard);
   }
   // 10. The key buffers clear themselves; the file closes itself.
-  switch (result) {
-    case kLookupFound:
-      return kFailed;
-    case kLookupNotFound:
-      return kPassed;
-    default:
-      return kNotEvaluable;
-  }
+  return result;
 }
 
 uint32_t CheckRule3000(const CheckContext& context, const DictionaryRule& rule) {

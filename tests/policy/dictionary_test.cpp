@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/read_only_file.h"
-#include "policy/dictionary_lookup.h"
+#include "policy/reference/dictionary_lookup.h"
 #include "policy/dictionary_rule.h"
 #include "policy/dictionary_test_util.h"
 #include "policy/policy_test_util.h"
@@ -16,6 +16,15 @@
 namespace hvn {
 namespace {
 
+// The literal lookups are the reference the product's search is compared with; these tests
+// keep that reference honest.
+using reference::kLookupFound;
+using reference::kLookupNotFound;
+using reference::kLookupReadError;
+using reference::LookupPieces;
+using reference::LookupWildcards;
+using reference::LookupWord;
+using reference::ScanWindow;
 using test::DictionaryText;
 using test::Utf16Bytes;
 

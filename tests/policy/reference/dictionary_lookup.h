@@ -1,16 +1,23 @@
-// Lookups in a dictionary file on disk: sorted, upper-case lines ended by CR LF, in UTF-16LE or
-// in the ANSI code page, searched by bisection with small reads and never loaded whole. Each
+// The literal dictionary lookups, kept as the reference for the product's search (equivalence
+// tests, benchmark): one bisection over the whole file per key, sorted, upper-case lines ended
+// by CR LF, in UTF-16LE or in the ANSI code page, read with small probes and never loaded
+// whole. Test code only: the product uses DictionarySearch. Each
 // lookup exists for UTF-16 keys on a UTF-16 file and for ANSI keys on an ANSI file; an entry
 // matches only after a line feed, so the file's first line never matches.
-#ifndef HVN_POLICY_DICTIONARY_LOOKUP_H_
-#define HVN_POLICY_DICTIONARY_LOOKUP_H_
+#ifndef HVN_TESTS_POLICY_REFERENCE_DICTIONARY_LOOKUP_H_
+#define HVN_TESTS_POLICY_REFERENCE_DICTIONARY_LOOKUP_H_
 
 #include <cstddef>
 #include <cstdint>
 
 #include "platform/read_only_file.h"
 
-namespace hvn {
+namespace hvn::reference {
+
+// LookupWord calls over a whole file (0 to its size) since the last reset: the searches a
+// check starts from scratch. Process-wide, not locked: for single-threaded measurement.
+uint64_t FullRangeSearches();
+void ResetFullRangeSearches();
 
 // What a lookup found. The values match the rule outcomes they lead to.
 enum : uint32_t {
@@ -55,6 +62,6 @@ uint32_t LookupPieces(platform::ReadOnlyFile& file, uint64_t low, uint64_t high,
 uint32_t LookupPieces(platform::ReadOnlyFile& file, uint64_t low, uint64_t high, const char* key,
                       size_t key_length, uint32_t bidir, uint32_t tolerance);
 
-}  // namespace hvn
+}  // namespace hvn::reference
 
-#endif  // HVN_POLICY_DICTIONARY_LOOKUP_H_
+#endif  // HVN_TESTS_POLICY_REFERENCE_DICTIONARY_LOOKUP_H_

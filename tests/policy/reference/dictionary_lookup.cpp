@@ -1,12 +1,14 @@
-#include "policy/dictionary_lookup.h"
+#include "policy/reference/dictionary_lookup.h"
 
 #include <cstring>
 
 #include "platform/ansi_text.h"
 #include "platform/secure_zero.h"
 
-namespace hvn {
+namespace hvn::reference {
 namespace {
+
+uint64_t full_range_searches = 0;
 
 // The numbers of the search for each kind of file.
 struct Utf16File {
@@ -108,6 +110,7 @@ template <typename File>
 uint32_t LookupWordIn(platform::ReadOnlyFile& file, uint64_t low, uint64_t high,
                       const typename File::Unit* key, size_t key_length) {
   using Unit = typename File::Unit;
+  if (low == 0 && high == file.Size()) ++full_range_searches;
   while (high > low && high - low >= File::kScanBelow) {
     uint64_t mid = low + (high - low) / 2;
     if (File::kEvenPositions && (mid & 1) != 0) mid -= 1;
@@ -192,6 +195,13 @@ uint32_t LookupPiecesIn(platform::ReadOnlyFile& file, uint64_t low, uint64_t hig
 
 }  // namespace
 
+uint64_t FullRangeSearches() {
+  return full_range_searches;
+}
+void ResetFullRangeSearches() {
+  full_range_searches = 0;
+}
+
 uint32_t LookupWord(platform::ReadOnlyFile& file, uint64_t low, uint64_t high, const char16_t* key,
                     size_t key_length) {
   return LookupWordIn<Utf16File>(file, low, high, key, key_length);
@@ -228,4 +238,4 @@ uint32_t LookupPieces(platform::ReadOnlyFile& file, uint64_t low, uint64_t high,
   return LookupPiecesIn<AnsiFile>(file, low, high, key, key_length, bidir, tolerance);
 }
 
-}  // namespace hvn
+}  // namespace hvn::reference
