@@ -99,31 +99,33 @@ const uint8_t* DictionarySearch<Unit>::Units(uint64_t position, uint32_t* availa
   int slot = current_slot_;
   if (slot < 0 || position < slot_window_[slot] * kBlockUnits ||
       position >= slot_window_[slot] * kBlockUnits + slot_units_[slot]) {
-    // Either the window that starts at this block or the one before covers the position. The
-    // hint table finds a cached window at once; a full look through the slots follows only
-    // when the hint is stale.
-    uint64_t window = position / kBlockUnits;
+    // Any window that starts at one of the kWindowBlocks blocks up to this one may cover the
+    // position. The hint table finds a cached window at once; a full look through the slots
+    // follows only when the hints are stale.
+    uint64_t block = position / kBlockUnits;
+    uint64_t first = block >= kWindowBlocks - 1 ? block - (kWindowBlocks - 1) : 0;
     slot = -1;
-    for (uint64_t candidate : {window, window - 1}) {
-      if (candidate == UINT64_MAX) continue;
+    for (uint64_t candidate = block + 1; candidate-- > first && slot < 0;) {
       int hinted = slot_hint_[candidate % kHints];
       if (hinted >= 0 && slot_window_[hinted] == candidate &&
           position < candidate * kBlockUnits + slot_units_[hinted]) {
         slot = hinted;
-        break;
       }
     }
     uint32_t oldest = 0;
     for (uint32_t s = 0; slot < 0 && s < kSlots; ++s) {
-      uint64_t base = slot_window_[s] * kBlockUnits;
-      if ((slot_window_[s] == window || (window > 0 && slot_window_[s] == window - 1)) &&
-          position < base + slot_units_[s]) {
+      uint64_t start = slot_window_[s];
+      if (start != UINT64_MAX && start <= block && block < start + kWindowBlocks &&
+          position < start * kBlockUnits + slot_units_[s]) {
         slot = static_cast<int>(s);
-        slot_hint_[slot_window_[s] % kHints] = static_cast<int16_t>(s);
+        slot_hint_[start % kHints] = static_cast<int16_t>(s);
         break;
       }
       if (slot_used_[s] < slot_used_[oldest]) oldest = s;
     }
+    // A new window starts a little before the position: the next bisection probes fall on
+    // both sides of it.
+    uint64_t window = block >= kLoadBackBlocks ? block - kLoadBackBlocks : 0;
     if (slot < 0) {
       uint32_t got = 0;
       uint8_t* target = data_ + static_cast<size_t>(oldest) * kWindowUnits * sizeof(Unit);
