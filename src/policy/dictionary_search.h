@@ -130,10 +130,10 @@ class DictionarySearch {
   uint8_t data_[kCacheBytes];
   uint64_t slot_window_[kSlots];
   uint32_t slot_units_[kSlots];  // valid units (fewer at the end of the file)
-  uint32_t slot_used_[kSlots];   // last use, for replacement
-  static constexpr uint32_t kHints = 512;
+  uint8_t slot_used_[kSlots];    // used since the replacement hand last passed
+  uint32_t hand_ = 0;            // the next slot the replacement looks at
+  static constexpr uint32_t kHints = 2048;
   int16_t slot_hint_[kHints];  // window % kHints -> the slot that last held such a window
-  uint32_t clock_ = 0;
   int current_slot_ = -1;
   bool lead_byte_[256];  // double-byte lead bytes of the ANSI code page (ANSI files only)
 
