@@ -1,5 +1,3 @@
-#include <lm.h>
-
 #include <cstring>
 
 #include "dialogs/check_password_change.h"
@@ -9,6 +7,10 @@
 #include "dialogs/nt_dialog_handlers.h"
 #include "dialogs/password_dialog_state.h"
 #include "platform/ansi_text.h"
+#include "platform/win.h"
+
+// The network API headers need the Windows types first.
+#include <lm.h>
 
 namespace hvn {
 namespace {

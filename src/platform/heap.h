@@ -6,6 +6,8 @@
 
 #include <cstddef>
 
+#include "platform/unique_resource.h"
+
 namespace hvn::platform {
 
 // Allocates `size` bytes of zeroed memory from the process heap. Returns nullptr when the
@@ -14,6 +16,25 @@ void* HeapAllocZeroed(size_t size);
 
 // Returns a block from HeapAllocZeroed to the process heap; nullptr is ignored.
 void HeapRelease(void* block);
+
+struct HeapBlockTraits {
+  using Handle = void*;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle block) { HeapRelease(block); }
+};
+
+// Owns one process-heap block, released when the owner goes.
+class UniqueHeapBlock : public UniqueResource<HeapBlockTraits> {
+ public:
+  UniqueHeapBlock() = default;
+  explicit UniqueHeapBlock(void* block) : UniqueResource(block) {}
+  // Allocates `size` zeroed bytes; IsValid() tells whether that succeeded.
+  static UniqueHeapBlock Allocate(size_t size) { return UniqueHeapBlock(HeapAllocZeroed(size)); }
+  template <typename T>
+  T* As() const {
+    return static_cast<T*>(Get());
+  }
+};
 
 }  // namespace hvn::platform
 
