@@ -7,6 +7,7 @@
 
 #include <cstddef>
 
+#include "logon/logon_provider_settings.h"
 #include "platform/win.h"
 
 namespace hvn {
@@ -41,9 +42,6 @@ constexpr size_t kRequiredSlotCount = 12;
 
 // The exported name of each slot.
 extern const char* const kChainedEntryNames[kChainedSlotCount];
-
-// The standard provider, loaded when no other can be.
-constexpr char kStandardProviderName[] = "MSGINA.DLL";
 
 struct ChainedProvider {
   HMODULE library;

@@ -1,3 +1,4 @@
+#include "config/client_settings.h"
 #include "logon/chained_provider.h"
 #include "logon/logon_provider_settings.h"
 #include "logon/logon_texts.h"
@@ -64,6 +65,7 @@ bool LoadChainedProvider() {
   } else {
     LogonProviderSettings settings;
     settings.Load(HKEY_LOCAL_MACHINE, kWinlogonKeyPath);
+    MigrateEarlierSettings();
     library = ::LoadLibraryA(settings.REM_GinaDLL);
     if (library == nullptr) library = ::LoadLibraryA(kStandardProviderName);
   }

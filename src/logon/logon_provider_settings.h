@@ -7,29 +7,28 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/registry.h"
+#include "config/registry_record.h"
 
 namespace hvn {
 
 constexpr size_t kProviderNameSize = 260;  // bytes, terminator included
+constexpr char kStandardProviderName[] = "MSGINA.DLL";
+constexpr char kWinlogonKeyPath[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
 
-class LogonProviderSettings {
+class LogonProviderSettings : public RegistryRecord {
  public:
-  // Both fields "MSGINA.DLL". Returns 0.
-  uint32_t SetDefaults();
-  // Reads "GinaDLL" then "REM_GinaDLL" (260 bytes each) from the open key and returns the
-  // first error. A value that cannot be read leaves its field at "MSGINA.DLL"; a value that
-  // fills the whole field is cut so that the terminator stays inside it.
-  uint32_t ReadValues(HKEY key);
-  // Stores each non-empty field as REG_SZ with its terminator and deletes the value of each
-  // empty one, then flushes the key. Returns the first failed store (deletions not counted).
-  uint32_t WriteValues(HKEY key);
+  LogonProviderSettings() { SetDefaults(); }
 
-  // SetDefaults, then ReadValues from `root\subkey`. Returns the open error (the fields keep
-  // their defaults) or ReadValues' result.
-  uint32_t Load(HKEY root, const char* subkey);
-  // Creates or opens `root\subkey` for writing and runs WriteValues on it.
-  uint32_t Save(HKEY root, const char* subkey);
+  // Both fields "MSGINA.DLL". Returns 0.
+  uint32_t SetDefaults() override;
+  // Reads "GinaDLL" then "REM_GinaDLL" (260 bytes each) and returns the first error. A field
+  // always stays terminated inside its 260 bytes: a value that does not fit with its
+  // terminator is refused (234) like an absent one (2), and the field keeps "MSGINA.DLL".
+  uint32_t ReadValues(HKEY key) override;
+  // Stores each non-empty field as REG_SZ with its terminator and deletes the value of each
+  // empty one (deleting an absent value is no error), then flushes the key. Returns the first
+  // failed store.
+  uint32_t WriteValues(HKEY key) override;
 
   char GinaDLL[kProviderNameSize];
   char REM_GinaDLL[kProviderNameSize];

@@ -7,8 +7,6 @@ namespace hvn {
 
 constexpr char kMessageTitle[] = "Halvern";
 
-constexpr char kWinlogonKeyPath[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
-
 constexpr char kRecursionMessage[] =
     "The Halvern Client has detected a configuration error. WlxNegotiate is being called "
     "recursively. Contact your administrator to resolve this problem.";

@@ -73,7 +73,10 @@ TEST_F(LogonProviderSettingsTest, KeepsTheTerminatorInsideTheFieldWhateverTheVal
   } cases[] = {
       {"short, without terminator", REG_BINARY, "abc", "abc"},
       {"259 characters and NUL", REG_SZ, std::string(259, 'a') + '\0', std::string(259, 'a')},
-      {"260 bytes without NUL", REG_BINARY, std::string(260, 'b'), std::string(259, 'b')},
+      {"exactly 260 bytes ending in NUL", REG_BINARY, std::string(259, 'b') + '\0',
+       std::string(259, 'b')},
+      // Cut short, the name would name another file: refused, the default stays.
+      {"260 bytes without NUL", REG_BINARY, std::string(260, 'c'), "MSGINA.DLL"},
       {"bytes after a NUL", REG_BINARY, std::string("x.dll\0yz", 8), "x.dll"},
       {"empty", REG_SZ, "", ""},
   };
@@ -88,8 +91,10 @@ TEST_F(LogonProviderSettingsTest, KeepsTheTerminatorInsideTheFieldWhateverTheVal
 
 TEST_F(LogonProviderSettingsTest, ValueLongerThanTheFieldKeepsTheDefault) {
   Put("REM_GinaDLL", std::string(400, 'c') + '\0');
+  Put("GinaDLL", std::string("HVNC32.DLL\0", 11));
   LogonProviderSettings settings;
-  EXPECT_NE(settings.Load(HKEY_CURRENT_USER, path_.c_str()), 0u);
+  EXPECT_EQ(settings.Load(HKEY_CURRENT_USER, path_.c_str()), 234u);
+  EXPECT_STREQ(settings.GinaDLL, "HVNC32.DLL");
   EXPECT_STREQ(settings.REM_GinaDLL, "MSGINA.DLL");
 }
 

@@ -151,7 +151,7 @@ INT_PTR ShowChangeDialog() {
   ChangeDialogTemplate dialog_template{};
   dialog_template.header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_MODALFRAME;
   dialog_template.header.cx = 280;
-  dialog_template.header.cy = 150;
+  dialog_template.header.cy = 118;
   dialog_template.header.x = 20;
   dialog_template.header.y = 20;
   std::wcscpy(dialog_template.title, L"Change Password");

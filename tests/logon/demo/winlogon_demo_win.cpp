@@ -1,0 +1,226 @@
+// hvn_winlogon_demo.exe: the live demonstration. Plays Winlogon for HVNc32.dll on a real
+// display, starts the test policy server with a sample policy, opens the change-password
+// dialog of the chained test provider, tries a weak password and then a strong one, and prints
+// what happened. At three moments it asks for a screenshot: it writes <shots>\<name>.request
+// and waits (bounded) for <shots>\<name>.png, which scripts/demo takes with the X display.
+//
+//   hvn_winlogon_demo.exe --shots FOLDER
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "bench/winlogon_bench.h"
+#include "policy_server_process.h"
+
+namespace hvn::test {
+namespace {
+
+constexpr char kProvider[] = "hvn_gina_required12.dll";
+constexpr char kDictionaryFolder[] = "C:\\hvndemo";
+constexpr char kDictionaryPath[] = "C:\\hvndemo\\dictionary.txt";
+const wchar_t kWeak[] = L"summerjdoe";
+const wchar_t kStrong[] = L"Tr4vel-Kite-91";
+
+// The sample policy: what each rule of it asks, by code.
+struct SampleRule {
+  const char* code;
+  const char* description;
+};
+const SampleRule kSampleRules[] = {
+    {"2300", "at least one digit"},
+    {"2600", "at least 8 characters"},
+    {"2800", "no run of 4 characters shared with the user name (also reversed)"},
+    {"3000", "no dictionary word of 5 or more characters inside it"},
+};
+
+std::string ReplyFile() {
+  return std::string(
+             "30_POLICY_MESSAGE\t*\t*\treply\tPassword policy of {domain}:\\n"
+             "- at least 8 characters\\n- at least one digit\\n"
+             "- nothing like your user name\\n- no dictionary word\n"
+             "30_POLICY\t*\t*\treply\t"
+             "2600\\t8\\t0\\t0\\a"
+             "2300\\t1\\t\\t1\\t0\\t0\\t0\\a"
+             "2800\\t1\\t1\\t3\\a"
+             "3000\\t") +
+         "C:\\\\hvndemo\\\\dictionary.txt" +
+         "\\t0\\t1\\t4\\a\n"
+         "30_REJECTION_MESSAGE\t*\t*\treply\t{user}, your new password does not meet the "
+         "password policy of {domain} (rules {codes}). Choose at least 8 characters with a "
+         "digit, nothing like your user name and no dictionary word.\n";
+}
+
+std::string g_shots;
+
+std::string Narrow(const std::wstring& text) {
+  char buffer[8192] = {};
+  ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, buffer, sizeof(buffer) - 1, nullptr, nullptr);
+  return buffer;
+}
+
+bool FileExists(const std::string& path) {
+  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Asks scripts/demo for a screenshot of the display and waits until it is taken.
+void Screenshot(const char* name) {
+  if (g_shots.empty()) return;
+  std::string request = g_shots + "\\" + name + ".request";
+  std::string png = g_shots + "\\" + name + ".png";
+  FILE* file = std::fopen(request.c_str(), "wb");
+  if (file == nullptr) return;
+  std::fclose(file);
+  if (!WaitUntil([&] { return FileExists(png) && !FileExists(request); }, 30000))
+    std::printf("   (no screenshot %s: nobody took it)\n", name);
+}
+
+void WriteDictionary() {
+  ::CreateDirectoryA(kDictionaryFolder, nullptr);
+  FILE* file = std::fopen(kDictionaryPath, "wb");
+  if (file == nullptr) return;
+  // The first line is never an entry; the entries are sorted and in capitals.
+  std::fputs(
+      "SAMPLE DICTIONARY\r\nDRAGON\r\nLETMEIN\r\nMONKEY\r\nPASSWORD\r\nSUMMER\r\n"
+      "SUNSHINE\r\n",
+      file);
+  std::fclose(file);
+}
+
+void ScreenshotBox(const RecordedBox&, void*) {
+  static int boxes = 0;
+  ++boxes;
+  Screenshot(boxes == 1 ? "1-policy-message" : "3-rejection");
+}
+
+struct DemoRun {
+  DemoRun(TestGinaControl* gina_control, WinlogonBench* winlogon)
+      : gina(gina_control), bench(winlogon) {}
+  TestGinaControl* gina;
+  WinlogonBench* bench;
+  bool intercepted = false;
+  bool rejected = false;
+  bool fields_emptied = false;
+  bool closed = false;
+};
+
+void DriveTheDialog(void* data) {
+  auto* run = static_cast<DemoRun*>(data);
+  DialogDriver driver(run->gina);
+  HWND dialog = driver.WaitForInterceptedDialog(60000);
+  run->intercepted = dialog != nullptr;
+  if (dialog == nullptr) return;
+  const size_t boxes_before = run->bench->WinlogonBoxes().size();
+  ::SetDlgItemTextW(dialog, DialogDriver::OldId(), L"Old-pass-1");
+  ::SetDlgItemTextW(dialog, DialogDriver::NewId(), kWeak);
+  ::SetDlgItemTextW(dialog, DialogDriver::ConfirmId(), kWeak);
+  Screenshot("2-dialog");
+  driver.TypeAndConfirm(dialog, L"Old-pass-1", kWeak, kWeak);
+  run->rejected =
+      WaitUntil([&] { return run->bench->WinlogonBoxes().size() > boxes_before; }, 60000);
+  if (!run->rejected) return;
+  run->fields_emptied =
+      WaitUntil([&] { return driver.FieldText(dialog, DialogDriver::ConfirmId()).empty(); });
+  driver.TypeAndConfirm(dialog, L"Old-pass-1", kStrong, kStrong);
+  run->closed = WaitUntil([&] { return run->gina->password_changes == 1; }, 60000);
+}
+
+// The request log line of `kind`, as it went over the wire ("\0" for each NUL).
+std::string Logged(const std::vector<std::string>& log, const char* kind) {
+  for (const std::string& line : log)
+    if (line.compare(0, std::strlen(kind), kind) == 0 &&
+        line.compare(std::strlen(kind), 2, "\\0") == 0)
+      return line;
+  return "";
+}
+
+int Run() {
+  std::printf("== Halvern Client 3.5: live demonstration ==\n\n");
+  WriteDictionary();
+  PolicyServerProcess server;
+  char temp[MAX_PATH];
+  ::GetTempPathA(MAX_PATH, temp);
+  std::string folder = std::string(temp) + "hvn-demo-server";
+  ::CreateDirectoryA(folder.c_str(), nullptr);
+  if (server.Start(folder, ReplyFile()) != 0) {
+    std::printf("The test policy server did not start.\n");
+    return 1;
+  }
+  std::printf("Policy server: hvn_policy_server.exe on 127.0.0.1:%u, domain SALES, policy:\n",
+              server.port());
+  for (const SampleRule& rule : kSampleRules)
+    std::printf("   rule %s: %s\n", rule.code, rule.description);
+  std::printf("   (dictionary %s: DRAGON LETMEIN MONKEY PASSWORD SUMMER SUNSHINE)\n\n",
+              kDictionaryPath);
+
+  SetWinlogonValue("GinaDLL", "HVNC32.DLL");
+  SetWinlogonValue("REM_GinaDLL", kProvider);
+  WriteClientSettings({"SALES 127.0.0.1"}, server.port(), 2000, 0, 1);
+
+  WinlogonBench bench;
+  bench.ShowRealBoxes(ScreenshotBox, nullptr);
+  if (!bench.Load() || ::LoadLibraryA(kProvider) == nullptr) {
+    std::printf("HVNc32.dll or the test provider cannot be loaded.\n");
+    return 1;
+  }
+  TestGinaControl* gina = WinlogonBench::Gina(kProvider);
+  gina->show_change_dialog = 1;
+  DWORD version = 0;
+  BOOL negotiated = bench.Negotiate(0x10004, &version);
+  BOOL initialized = bench.Initialize();
+  std::printf(
+      "Winlogon loads HVNc32.dll: negotiation %s (interface %lu.%lu), chained to %s, "
+      "initialisation %s.\n",
+      negotiated ? "succeeded" : "FAILED", version >> 16, version & 0xFFFF, kProvider,
+      initialized ? "succeeded" : "FAILED");
+  std::printf("User jdoe of domain SALES presses Ctrl+Alt+Del and chooses Change Password.\n\n");
+
+  DemoRun run(gina, &bench);
+  int action;
+  {
+    BackgroundThread driver(DriveTheDialog, &run);
+    action = bench.LoggedOnSAS();
+    driver.Join(120000);
+  }
+
+  std::vector<RecordedBox> boxes = bench.WinlogonBoxes();
+  std::vector<std::string> log = server.LoggedRequests();
+  if (!boxes.empty())
+    std::printf("Policy message shown when the dialog opened:\n   \"%s\"\n\n",
+                Narrow(boxes[0].text).c_str());
+  std::printf("Weak password \"%s\" typed twice and confirmed with OK:\n", Narrow(kWeak).c_str());
+  std::string rejection_request = Logged(log, "30_REJECTION_MESSAGE");
+  for (const SampleRule& rule : kSampleRules) {
+    bool failed =
+        rejection_request.find(std::string("\\0") + rule.code + "\\0") != std::string::npos;
+    std::printf("   rule %s (%s): %s\n", rule.code, rule.description, failed ? "FAILED" : "passed");
+  }
+  std::printf("   request on the wire: %s\n", rejection_request.c_str());
+  if (run.rejected && boxes.size() >= 2)
+    std::printf("   rejection shown (title \"%s\", style 0x%X):\n   \"%s\"\n",
+                Narrow(boxes[1].title).c_str(), boxes[1].style, Narrow(boxes[1].text).c_str());
+  std::printf("   password fields emptied, dialog kept open: %s\n\n",
+              run.fields_emptied ? "yes" : "NO");
+  std::printf("Strong password \"%s\" typed and confirmed:\n", Narrow(kStrong).c_str());
+  std::printf("   %s\n", run.closed && action == 6 && std::wcscmp(gina->new_password, kStrong) == 0
+                             ? "accepted: the chained provider changed the password "
+                               "(WLX_SAS_ACTION_PWD_CHANGED)"
+                             : "NOT accepted");
+  std::printf("\nRequests the policy server received:\n");
+  for (const std::string& line : log) std::printf("   %s\n", line.c_str());
+
+  server.Stop();
+  bool ok = run.intercepted && run.rejected && run.fields_emptied && run.closed && action == 6;
+  std::printf("\nDemonstration %s.\n", ok ? "complete" : "FAILED");
+  return ok ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace hvn::test
+
+int main(int argc, char** argv) {
+  for (int i = 1; i + 1 < argc; ++i)
+    if (std::strcmp(argv[i], "--shots") == 0) hvn::test::g_shots = argv[i + 1];
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+  return hvn::test::Run();
+}

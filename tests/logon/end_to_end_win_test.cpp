@@ -1,0 +1,221 @@
+// End to end: Winlogon (the bench) loads HVNc32.dll, which chains to the test provider; the
+// provider's change-password dialog is intercepted, and the check asks the test policy server,
+// a separate process on 127.0.0.1, for the policy and the rejection text.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "bench/winlogon_bench.h"
+#include "policy_server_process.h"
+#include "support/temp_dir.h"
+
+namespace hvn::test {
+namespace {
+
+constexpr char kProvider[] = "hvn_gina_required12.dll";
+constexpr UINT kRejectionStyle = 0x52010;
+constexpr UINT kPolicyMessageStyle = 0x52040;
+
+// At least 8 characters (rule 2600) with at least one digit (rule 2300).
+const char kReplies[] =
+    "30_POLICY_MESSAGE\tSALES\t*\treply\tPasswords in {domain}: 8 characters or more, one digit."
+    "\n"
+    "30_POLICY\tSALES\t*\treply\t2600\\t8\\t0\\t0\\a2300\\t1\\t\\t1\\t0\\t0\\t0\\a\n"
+    "30_REJECTION_MESSAGE\tSALES\t*\treply\t{user}, that password breaks rules {codes}.\n";
+
+const wchar_t kWeak[] = L"abc";
+const wchar_t kStrong[] = L"Tr4vel-Kite-91";
+
+class EndToEndTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetWinlogonValue("GinaDLL", "HVNC32.DLL");
+    SetWinlogonValue("REM_GinaDLL", kProvider);
+    ASSERT_TRUE(bench_.Load()) << "HVNc32.dll cannot be loaded, or was loaded already";
+    ASSERT_NE(::LoadLibraryA(kProvider), nullptr);
+    gina_ = WinlogonBench::Gina(kProvider);
+    gina_->show_change_dialog = 1;
+  }
+
+  // Starts the server with `replies` and points the client settings at it.
+  void StartServer(const std::string& replies, DWORD timeout_ms = 2000) {
+    ASSERT_EQ(server_.Start(folder_.path(), replies), 0u);
+    WriteClientSettings({"SALES 127.0.0.1"}, server_.port(), timeout_ms, 0, 1);
+  }
+
+  void StartWinlogon() {
+    DWORD reported = 0;
+    ASSERT_TRUE(bench_.Negotiate(0x10004, &reported));
+    ASSERT_TRUE(bench_.Initialize());
+  }
+
+  std::vector<RecordedBox> BoxesWithStyle(UINT style) {
+    std::vector<RecordedBox> boxes;
+    for (const RecordedBox& box : bench_.WinlogonBoxes())
+      if (box.style == style) boxes.push_back(box);
+    return boxes;
+  }
+
+  SavedRegistry saved_;
+  TempDir folder_;
+  PolicyServerProcess server_;
+  WinlogonBench bench_;
+  TestGinaControl* gina_ = nullptr;
+};
+
+// What the dialog driver saw, checked on the test's thread afterwards.
+struct WeakThenStrong {
+  WeakThenStrong(TestGinaControl* gina_control, WinlogonBench* winlogon)
+      : gina(gina_control), bench(winlogon) {}
+  TestGinaControl* gina;
+  WinlogonBench* bench;
+  bool intercepted = false;
+  bool rejected = false;
+  std::wstring fields_after_rejection;
+  uint32_t dialog_oks_before = 0;
+  uint32_t dialog_oks_after_rejection = 99;
+  bool closed = false;
+};
+
+void TypeWeakThenStrong(void* data) {
+  auto* run = static_cast<WeakThenStrong*>(data);
+  DialogDriver driver(run->gina);
+  HWND dialog = driver.WaitForInterceptedDialog();
+  run->intercepted = dialog != nullptr;
+  if (dialog == nullptr) return;
+  auto rejections = [&] {
+    size_t count = 0;
+    for (const RecordedBox& box : run->bench->WinlogonBoxes())
+      count += box.style == kRejectionStyle ? 1 : 0;
+    return count;
+  };
+  const size_t before = rejections();
+  driver.TypeAndConfirm(dialog, L"Old-pass-1", kWeak, kWeak);
+  run->rejected = WaitUntil([&] { return rejections() > before; });
+  if (!run->rejected) return;
+  WaitUntil([&] { return driver.FieldText(dialog, DialogDriver::ConfirmId()).empty(); });
+  run->fields_after_rejection = driver.FieldText(dialog, DialogDriver::OldId()) + L"|" +
+                                driver.FieldText(dialog, DialogDriver::NewId()) + L"|" +
+                                driver.FieldText(dialog, DialogDriver::ConfirmId());
+  run->dialog_oks_after_rejection = run->gina->dialog_ok_count - run->dialog_oks_before;
+  driver.TypeAndConfirm(dialog, L"Old-pass-1", kStrong, kStrong);
+  run->closed = WaitUntil([&] { return run->gina->password_changes == 1; });
+}
+
+TEST_F(EndToEndTest, WeakPasswordIsRefusedWithTheServersTextAndAStrongOneGoesThrough) {
+  StartServer(kReplies);
+  StartWinlogon();
+  WeakThenStrong run(gina_, &bench_);
+  int action;
+  {
+    BackgroundThread driver(TypeWeakThenStrong, &run);
+    action = bench_.LoggedOnSAS();
+    ASSERT_TRUE(driver.Join());
+  }
+  ASSERT_TRUE(run.intercepted);
+  ASSERT_TRUE(run.rejected);
+  EXPECT_EQ(action, 6);  // WLX_SAS_ACTION_PWD_CHANGED
+  EXPECT_EQ(run.fields_after_rejection, L"||");
+  EXPECT_EQ(run.dialog_oks_after_rejection, 0u) << "the refused OK reached the dialog";
+  EXPECT_TRUE(run.closed);
+  EXPECT_EQ(std::wstring(gina_->new_password), kStrong);
+
+  std::vector<RecordedBox> policy = BoxesWithStyle(kPolicyMessageStyle);
+  ASSERT_EQ(policy.size(), 1u);
+  EXPECT_EQ(policy[0].text, L"Passwords in SALES: 8 characters or more, one digit.");
+  EXPECT_EQ(policy[0].title, L"Halvern");
+  EXPECT_EQ(policy[0].winlogon, bench_.winlogon_handle());
+  std::vector<RecordedBox> rejection = BoxesWithStyle(kRejectionStyle);
+  ASSERT_EQ(rejection.size(), 1u);
+  EXPECT_EQ(rejection[0].text, L"jdoe, that password breaks rules 2300, 2600.");
+  EXPECT_EQ(rejection[0].title, L"Halvern");
+  EXPECT_EQ(rejection[0].winlogon, bench_.winlogon_handle());
+  EXPECT_EQ(bench_.WinlogonBoxes().size(), 2u);
+  EXPECT_TRUE(bench_.SystemBoxes().empty());
+
+  ASSERT_TRUE(server_.WaitForLoggedRequests(4, 10000));
+  EXPECT_EQ(server_.LoggedRequests(), (std::vector<std::string>{
+                                          "30_POLICY_MESSAGE\\0SALES\\0jdoe\\0",
+                                          "30_POLICY\\0SALES\\0jdoe\\0",
+                                          "30_REJECTION_MESSAGE\\0SALES\\0jdoe\\02300\\02600\\0\\0",
+                                          "30_POLICY\\0SALES\\0jdoe\\0",
+                                      }));
+}
+
+// The dialog is intercepted, the weak password typed once and confirmed; the change goes
+// through to the provider.
+void TypeWeakOnce(void* data) {
+  auto* run = static_cast<WeakThenStrong*>(data);
+  DialogDriver driver(run->gina);
+  HWND dialog = driver.WaitForInterceptedDialog();
+  run->intercepted = dialog != nullptr;
+  if (dialog == nullptr) return;
+  driver.TypeAndConfirm(dialog, L"Old-pass-1", kWeak, kWeak);
+  run->closed = WaitUntil([&] { return run->gina->password_changes == 1; });
+}
+
+struct UndecidedCase {
+  const char* name;
+  const char* replies;  // null: no server configured at all
+  size_t requests;      // requests the server receives
+};
+
+class UndecidedTest : public EndToEndTest, public ::testing::WithParamInterface<UndecidedCase> {};
+
+TEST_P(UndecidedTest, WhatTheClientCannotDecideLetsTheChangeThrough) {
+  const UndecidedCase& c = GetParam();
+  if (c.replies != nullptr)
+    StartServer(c.replies, 300);
+  else
+    WriteClientSettings({}, 1333, 300, 0, 1);
+  StartWinlogon();
+  WeakThenStrong run(gina_, &bench_);
+  int action;
+  {
+    BackgroundThread driver(TypeWeakOnce, &run);
+    action = bench_.LoggedOnSAS();
+    ASSERT_TRUE(driver.Join());
+  }
+  ASSERT_TRUE(run.intercepted);
+  EXPECT_TRUE(run.closed);
+  EXPECT_EQ(action, 6);
+  EXPECT_EQ(std::wstring(gina_->new_password), kWeak);
+  EXPECT_TRUE(BoxesWithStyle(kRejectionStyle).empty());
+  if (c.replies != nullptr) {
+    ASSERT_TRUE(server_.WaitForLoggedRequests(c.requests, 10000));
+    EXPECT_EQ(server_.LoggedRequests().size(), c.requests);
+  }
+}
+
+const UndecidedCase kUndecidedCases[] = {
+    {"NoServerConfigured", nullptr, 0},
+    {"ServerSilent", "*\t*\t*\tsilent\n", 2},
+    {"NoRejectionText", "30_POLICY\tSALES\t*\treply\t2600\\t8\\t0\\t0\\a\n*\t*\t*\tsilent\n", 3},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, UndecidedTest, ::testing::ValuesIn(kUndecidedCases),
+                         [](const ::testing::TestParamInfo<UndecidedCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+TEST_F(EndToEndTest, EveryWatchedCallWatchesAgain) {
+  StartServer(kReplies);
+  StartWinlogon();
+  for (int call = 1; call <= 3; ++call) {
+    WeakThenStrong run(gina_, &bench_);
+    gina_->password_changes = 0;
+    run.dialog_oks_before = gina_->dialog_ok_count;
+    {
+      BackgroundThread driver(TypeWeakThenStrong, &run);
+      EXPECT_EQ(bench_.LoggedOnSAS(), 6) << "call " << call;
+      ASSERT_TRUE(driver.Join());
+    }
+    EXPECT_TRUE(run.intercepted) << "call " << call;
+    EXPECT_TRUE(run.rejected) << "call " << call;
+    EXPECT_EQ(BoxesWithStyle(kPolicyMessageStyle).size(), static_cast<size_t>(call));
+  }
+}
+
+}  // namespace
+}  // namespace hvn::test
