@@ -1,5 +1,6 @@
 // libFuzzer target: an arbitrary datagram received into a reply buffer of arbitrary size, as
-// the transport does it, then read as the callers read it. Build with -DHVN_FUZZ=ON and clang.
+// the transport does it, then read as the callers read it. The first two bytes choose the
+// buffer's size.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
