@@ -215,7 +215,7 @@ TEST(AddCustomRecognitionRows, RandomSettingsNeverOverrunOrLeaveRowsUnterminated
   std::mt19937 random(20261207);
   const char* kinds[] = {"CHANGE_NT", "change_nw", "EXPIRED_NW", "rejected_nt", "x"};
   for (int round = 0; round < 2000; ++round) {
-    size_t size = 1 + random() % kWaitParamsSize;
+    size_t size = 1 + random() % kWaitParamsFieldSize;
     auto block = std::make_unique<char[]>(size);
     for (size_t i = 0; i < size; ++i) {
       uint32_t r = random() % 16;

@@ -116,6 +116,11 @@ std::vector<Item> ItemsOf(const TestDialogLayout& layout) {
   return items;
 }
 
+void End(HWND dialog, TestDialogRecord* record, INT_PTR result) {
+  if (record != nullptr) record->Ended.store(true);
+  ::EndDialog(dialog, result);
+}
+
 INT_PTR CALLBACK TestDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   auto* setup = reinterpret_cast<std::pair<const TestDialogLayout*, TestDialogRecord*>*>(
       ::GetWindowLongPtrW(dialog, DWLP_USER));
@@ -139,16 +144,16 @@ INT_PTR CALLBACK TestDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM
       if (setup->second != nullptr) ++setup->second->CommandCount;
       if (LOWORD(wparam) == IDOK) {
         if (setup->second != nullptr) ++setup->second->OwnOkCount;
-        if (setup->first->CloseOnOk) ::EndDialog(dialog, IDOK);
+        if (setup->first->CloseOnOk) End(dialog, setup->second, IDOK);
         return TRUE;
       }
       if (LOWORD(wparam) == IDCANCEL) {
-        ::EndDialog(dialog, IDCANCEL);
+        End(dialog, setup->second, IDCANCEL);
         return TRUE;
       }
       return FALSE;
     case WM_CLOSE:
-      ::EndDialog(dialog, IDCANCEL);
+      End(dialog, setup ? setup->second : nullptr, IDCANCEL);
       return TRUE;
     case kQueryFocusMessage:
       ::SetWindowLongPtrW(dialog, DWLP_MSGRESULT, reinterpret_cast<LONG_PTR>(::GetFocus()));
@@ -202,7 +207,8 @@ TestDialogLayout LayoutForBuiltInRow(size_t row, ChangeNtIdSet ids) {
 std::vector<WORD> BuildDialogTemplate(const TestDialogLayout& layout) {
   std::vector<Item> items = ItemsOf(layout);
   std::vector<WORD> out;
-  AppendDword(out, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_MODALFRAME);
+  // Not WS_VISIBLE: a modal dialog is shown anyway, a modeless one as its layout asks.
+  AppendDword(out, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME);
   AppendDword(out, 0);  // extended style
   AppendWord(out, static_cast<WORD>(items.size()));
   AppendWord(out, 10);
@@ -231,6 +237,15 @@ std::vector<WORD> BuildDialogTemplate(const TestDialogLayout& layout) {
 
 namespace {
 
+void Show(HWND dialog, const TestDialogLayout& layout) {
+  if (layout.Activate) {
+    ::ShowWindow(dialog, SW_SHOW);
+    ::SetForegroundWindow(dialog);
+  } else {
+    ::ShowWindow(dialog, SW_SHOWNOACTIVATE);
+  }
+}
+
 DialogSetup* NewSetup(const TestDialogLayout& layout, TestDialogRecord* record) {
   auto* setup = new DialogSetup;
   setup->Layout = layout;
@@ -244,9 +259,11 @@ DialogSetup* NewSetup(const TestDialogLayout& layout, TestDialogRecord* record) 
 HWND CreateTestDialog(const TestDialogLayout& layout, TestDialogRecord* record, HWND parent) {
   // The setup must outlive the dialog; a test dialog lives until its process ends at most.
   DialogSetup* setup = NewSetup(layout, record);
-  return ::CreateDialogIndirectParamW(
+  HWND dialog = ::CreateDialogIndirectParamW(
       ::GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(setup->Template.data()),
       parent, TestDialogProc, reinterpret_cast<LPARAM>(&setup->Pair));
+  if (dialog != nullptr) Show(dialog, layout);
+  return dialog;
 }
 
 INT_PTR RunTestDialog(const TestDialogLayout& layout, TestDialogRecord* record, HWND parent) {
@@ -276,11 +293,11 @@ DialogHostThread::~DialogHostThread() {
 DWORD WINAPI DialogHostThread::Run(LPVOID param) {
   auto& self = *static_cast<DialogHostThread*>(param);
   DialogSetup* setup = NewSetup(self.layout_, &self.record_);
-  // A modeless dialog whose OK never ends it unless asked: EndDialog only hides a modeless
-  // dialog, so the loop watches for that.
+  // Modeless: EndDialog only hides it; the record says that it was ended.
   HWND dialog = ::CreateDialogIndirectParamW(
       ::GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(setup->Template.data()),
       nullptr, TestDialogProc, reinterpret_cast<LPARAM>(&setup->Pair));
+  if (dialog != nullptr) Show(dialog, self.layout_);
   self.dialog_ = dialog;
   // Make sure the thread has a message queue before anyone posts to it.
   MSG message;
@@ -291,7 +308,6 @@ DWORD WINAPI DialogHostThread::Run(LPVOID param) {
       ::TranslateMessage(&message);
       ::DispatchMessageW(&message);
     }
-    if (!::IsWindowVisible(dialog)) self.ended_.store(true);
   }
   ::DestroyWindow(dialog);
   delete setup;

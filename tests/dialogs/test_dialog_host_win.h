@@ -40,6 +40,9 @@ struct TestDialogLayout {
   std::vector<std::string> Domains = {"SALES"};  // CHANGE_NT's domain list
   int SelectedDomain = 0;
   bool CloseOnOk = false;  // an OK that reaches the dialog's own procedure ends it
+  // Modeless dialogs are shown without taking the activation unless asked, so tests that run
+  // side by side on one desktop do not take the keyboard focus from each other.
+  bool Activate = false;
 };
 
 // The layout of the dialog that built-in recognition row `row` (0 to 15) recognises.
@@ -56,6 +59,7 @@ ChangeNtFieldIds FieldIdsOf(ChangeNtIdSet ids);
 struct TestDialogRecord {
   std::atomic<int> OwnOkCount{0};
   std::atomic<int> CommandCount{0};
+  std::atomic<bool> Ended{false};  // EndDialog was called (OK with CloseOnOk, Cancel, close)
 };
 
 // The in-memory dialog template of `layout` (DLGTEMPLATE and its items, DWORD-aligned).
@@ -83,7 +87,8 @@ class DialogHostThread {
   HWND Item(int id) const { return ::GetDlgItem(dialog_, id); }
   DWORD ThreadId() const { return thread_id_; }
   int OwnOkCount() const { return record_.OwnOkCount.load(); }
-  bool Ended() const { return ended_.load(); }
+  int CommandCount() const { return record_.CommandCount.load(); }
+  bool Ended() const { return record_.Ended.load(); }
 
   // The window that has the focus in the dialog's thread.
   HWND Focus() const;
@@ -102,7 +107,6 @@ class DialogHostThread {
   HANDLE ready_ = nullptr;
   DWORD thread_id_ = 0;
   HWND dialog_ = nullptr;
-  std::atomic<bool> ended_{false};
 };
 
 // Text of a window as UTF-16 / in the ANSI code page.
