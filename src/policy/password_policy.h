@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "config/registry_record.h"
 #include "platform/registry.h"
 
 namespace hvn {
@@ -16,9 +17,9 @@ constexpr size_t kRuleCount = 13;
 constexpr uint32_t kRuleCodes[kRuleCount] = {1000, 2000, 2100, 2200, 2300, 2400, 2500,
                                              2600, 2700, 2800, 2900, 3000, 3100};
 
-constexpr size_t kCharSetCapacity = 256;      // characters a CharSet keeps
-constexpr size_t kCharSetNameSize = 128;      // bytes
-constexpr size_t kPathSize = 260;             // bytes, terminator included
+constexpr size_t kCharSetCapacity = 256;        // characters a CharSet keeps
+constexpr size_t kCharSetNameSize = 128;        // bytes
+constexpr size_t kPathSize = 260;               // bytes, terminator included
 constexpr size_t kRule2900TextCapacity = 1024;  // characters, as both clients pass it
 
 // Rules 1000, 2800, 2900.
@@ -92,22 +93,26 @@ struct ComplexityRule {
   const char* msg_Rej;
 };
 
-class PasswordPolicy {
+// A registry-backed record (RegistryRecord): its three virtual operations keep the slots and
+// the order of that base, so the policy's layout is that of a registry record.
+class PasswordPolicy : public RegistryRecord {
  public:
   // Owned pointers start empty; then every field takes its default.
   PasswordPolicy();
   // Releases the owned heap blocks.
-  virtual ~PasswordPolicy();
+  ~PasswordPolicy() override;
   PasswordPolicy(const PasswordPolicy&) = delete;
   PasswordPolicy& operator=(const PasswordPolicy&) = delete;
 
   // Every field takes its default; the owned heap blocks are released and left empty.
   // Returns 0.
-  virtual uint32_t SetDefaults();
-  // Reads the registry form from an open key. Returns 0.
-  virtual uint32_t ReadValues(HKEY key);
+  uint32_t SetDefaults() override;
+  // Reads the registry form from an open key: every value of the form in order, the user and
+  // group lists as ":NAME1:NAME2:", the two message blocks that msg_Pol and msg_Rej point
+  // into, and the three templates. Missing or unusable values keep their defaults. Returns 0.
+  uint32_t ReadValues(HKEY key) override;
   // The policy is never written: returns 50 (ERROR_NOT_SUPPORTED).
-  virtual uint32_t WriteValues(HKEY key);
+  uint32_t WriteValues(HKEY key) override;
 
   SimilarityRule rule1000;
   CharClassRule rule2000;
