@@ -69,7 +69,8 @@ uint32_t CheckTexts(PasswordDialogState& state) {
   SendDialogRequest(RequestKind::kPolicy);
   if (!HaveReply()) return 1;  // no server, no answer: the change goes through unchecked
 
-  ParsePolicyReply(state.Policy, state.Rule2900Text, kRule2900TextSize, state.Reply);
+  // Bounded by the buffer: a full-size reply has no final empty record to stop at.
+  ParsePolicyReply(state.Policy, state.Rule2900Text, kRule2900TextSize, state.Reply, kReplySize);
   PrepareCheckContext(state.Context, state.UserName, TextBytes(state.UserName, kDialogTextSize),
                       state.OldPassword, TextBytes(state.OldPassword, kDialogTextSize),
                       state.NewPassword, TextBytes(state.NewPassword, kDialogTextSize),

@@ -99,50 +99,52 @@ const uint8_t* DictionarySearch<Unit>::Units(uint64_t position, uint32_t* availa
   int slot = current_slot_;
   if (slot < 0 || position < slot_window_[slot] * kBlockUnits ||
       position >= slot_window_[slot] * kBlockUnits + slot_units_[slot]) {
-    // Either the window that starts at this block or the one before covers the position. The
-    // hint table finds a cached window at once; a full look through the slots follows only
-    // when the hint is stale.
-    uint64_t window = position / kBlockUnits;
+    // Any window that starts at one of the kWindowBlocks blocks up to this one may cover the
+    // position; the hint table names the slot of each cached window.
+    uint64_t block = position / kBlockUnits;
+    uint64_t first = block >= kWindowBlocks - 1 ? block - (kWindowBlocks - 1) : 0;
     slot = -1;
-    for (uint64_t candidate : {window, window - 1}) {
-      if (candidate == UINT64_MAX) continue;
+    for (uint64_t candidate = block + 1; candidate-- > first && slot < 0;) {
       int hinted = slot_hint_[candidate % kHints];
       if (hinted >= 0 && slot_window_[hinted] == candidate &&
           position < candidate * kBlockUnits + slot_units_[hinted]) {
         slot = hinted;
-        break;
       }
     }
-    uint32_t oldest = 0;
-    for (uint32_t s = 0; slot < 0 && s < kSlots; ++s) {
-      uint64_t base = slot_window_[s] * kBlockUnits;
-      if ((slot_window_[s] == window || (window > 0 && slot_window_[s] == window - 1)) &&
-          position < base + slot_units_[s]) {
-        slot = static_cast<int>(s);
-        slot_hint_[slot_window_[s] % kHints] = static_cast<int16_t>(s);
-        break;
+    // A window whose hint was taken by another window is read again: rarer and cheaper than
+    // looking through every slot on each miss.
+    uint32_t victim = 0;
+    if (slot < 0) {
+      // Second chance: recently used windows (the top of the tree above all) stay.
+      while (slot_used_[hand_] != 0) {
+        slot_used_[hand_] = 0;
+        hand_ = (hand_ + 1) % kSlots;
       }
-      if (slot_used_[s] < slot_used_[oldest]) oldest = s;
+      victim = hand_;
+      hand_ = (hand_ + 1) % kSlots;
     }
+    // A new window starts a little before the position: the next bisection probes fall on
+    // both sides of it.
+    uint64_t window = block >= kLoadBackBlocks ? block - kLoadBackBlocks : 0;
     if (slot < 0) {
       uint32_t got = 0;
-      uint8_t* target = data_ + static_cast<size_t>(oldest) * kWindowUnits * sizeof(Unit);
+      uint8_t* target = data_ + static_cast<size_t>(victim) * kWindowUnits * sizeof(Unit);
       if (!file_.ReadAt(window * kBlockUnits * sizeof(Unit), target, kWindowUnits * sizeof(Unit),
                         &got)) {
         read_failed_ = true;
-        slot_window_[oldest] = UINT64_MAX;
-        slot_units_[oldest] = 0;
+        slot_window_[victim] = UINT64_MAX;
+        slot_units_[victim] = 0;
         return nullptr;
       }
-      slot_window_[oldest] = window;
-      slot_units_[oldest] = got / sizeof(Unit);
-      slot_hint_[window % kHints] = static_cast<int16_t>(oldest);
-      slot = static_cast<int>(oldest);
+      slot_window_[victim] = window;
+      slot_units_[victim] = got / sizeof(Unit);
+      slot_hint_[window % kHints] = static_cast<int16_t>(victim);
+      slot = static_cast<int>(victim);
       if (position >= window * kBlockUnits + slot_units_[slot]) return nullptr;
     }
     current_slot_ = slot;
   }
-  slot_used_[slot] = ++clock_;
+  slot_used_[slot] = 1;
   uint64_t offset = position - slot_window_[slot] * kBlockUnits;
   *available = slot_units_[slot] - static_cast<uint32_t>(offset);
   return data_ + (static_cast<size_t>(slot) * kWindowUnits + offset) * sizeof(Unit);

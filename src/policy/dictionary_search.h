@@ -76,11 +76,14 @@ class DictionarySearch {
   const DictionarySearchStats& Stats() const { return stats_; }
 
  private:
-  // Units per bisection block; probe points are block starts. A window read covers two blocks,
-  // so a probe finds the next line start and reads that whole line with one read when lines
-  // are at most 128 units long.
+  // Units per bisection block; probe points are block starts. A window read covers
+  // kWindowBlocks blocks from kLoadBackBlocks before the probe point: the probe finds the next
+  // line start and reads that whole line (lines are at most 128 units long), and the next
+  // probes of the bisection, a block or two away, are served by the same read.
   static constexpr uint64_t kBlockUnits = 128;
-  static constexpr uint32_t kWindowUnits = 2 * kBlockUnits;
+  static constexpr uint64_t kWindowBlocks = 4;
+  static constexpr uint64_t kLoadBackBlocks = 1;
+  static constexpr uint32_t kWindowUnits = kWindowBlocks * kBlockUnits;
   static constexpr uint32_t kCacheBytes = 32 * 1024;
   static constexpr uint32_t kSlots = kCacheBytes / (kWindowUnits * sizeof(Unit));
   // Farthest a line start is looked for; beyond it the line counts as running to the end.
@@ -127,10 +130,10 @@ class DictionarySearch {
   uint8_t data_[kCacheBytes];
   uint64_t slot_window_[kSlots];
   uint32_t slot_units_[kSlots];  // valid units (fewer at the end of the file)
-  uint32_t slot_used_[kSlots];   // last use, for replacement
-  static constexpr uint32_t kHints = 512;
+  uint8_t slot_used_[kSlots];    // used since the replacement hand last passed
+  uint32_t hand_ = 0;            // the next slot the replacement looks at
+  static constexpr uint32_t kHints = 2048;
   int16_t slot_hint_[kHints];  // window % kHints -> the slot that last held such a window
-  uint32_t clock_ = 0;
   int current_slot_ = -1;
   bool lead_byte_[256];  // double-byte lead bytes of the ANSI code page (ANSI files only)
 
