@@ -35,7 +35,7 @@ class EndToEndTest : public ::testing::Test {
     ASSERT_TRUE(bench_.Load()) << "HVNc32.dll cannot be loaded, or was loaded already";
     ASSERT_NE(::LoadLibraryA(kProvider), nullptr);
     gina_ = WinlogonBench::Gina(kProvider);
-    gina_->show_change_dialog = 1;
+    gina_->dialog_entry = kGinaLoggedOnSAS;
   }
 
   // Starts the server with `replies` and points the client settings at it.
@@ -215,6 +215,72 @@ TEST_F(EndToEndTest, EveryWatchedCallWatchesAgain) {
     EXPECT_TRUE(run.rejected) << "call " << call;
     EXPECT_EQ(BoxesWithStyle(kPolicyMessageStyle).size(), static_cast<size_t>(call));
   }
+}
+
+// Each of the three watched calls watches for the dialogs its provider shows.
+struct WatchedCase {
+  const char* name;
+  TestGinaEntry entry;
+  int expected_result;
+};
+
+class WatchedCallTest : public EndToEndTest, public ::testing::WithParamInterface<WatchedCase> {
+ protected:
+  int Call(TestGinaEntry entry) {
+    if (entry == kGinaLoggedOutSAS) return bench_.LoggedOutSAS();
+    if (entry == kGinaActivateUserShell) return bench_.ActivateUserShell();
+    return bench_.LoggedOnSAS();
+  }
+};
+
+TEST_P(WatchedCallTest, InterceptsTheDialogShownDuringTheCall) {
+  const WatchedCase& c = GetParam();
+  StartServer(kReplies);
+  StartWinlogon();
+  gina_->dialog_entry = c.entry;
+  WeakThenStrong run(gina_, &bench_);
+  int result;
+  {
+    BackgroundThread driver(TypeWeakThenStrong, &run);
+    result = Call(c.entry);
+    ASSERT_TRUE(driver.Join());
+  }
+  EXPECT_TRUE(run.intercepted);
+  EXPECT_TRUE(run.rejected);
+  EXPECT_TRUE(run.closed);
+  EXPECT_EQ(result, c.expected_result);
+  EXPECT_EQ(std::wstring(gina_->new_password), kStrong);
+}
+
+const WatchedCase kWatchedCases[] = {
+    {"WlxLoggedOutSAS", kGinaLoggedOutSAS, 1},
+    {"WlxActivateUserShell", kGinaActivateUserShell, TRUE},
+    {"WlxLoggedOnSAS", kGinaLoggedOnSAS, 6},
+};
+
+INSTANTIATE_TEST_SUITE_P(Calls, WatchedCallTest, ::testing::ValuesIn(kWatchedCases),
+                         [](const ::testing::TestParamInfo<WatchedCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+TEST_F(EndToEndTest, AfterAnExceptionTheNextCallIsWatchedAgain) {
+  StartServer(kReplies);
+  StartWinlogon();
+  gina_->fault_entry = kGinaLoggedOnSAS;
+  gina_->fault_kind = kGinaAccessViolation;
+  EXPECT_EQ(bench_.LoggedOnSAS(), 2);
+  ASSERT_EQ(bench_.SystemBoxes().size(), 1u);  // the prompt, answered No
+
+  gina_->fault_entry = kGinaEntryCount;
+  WeakThenStrong run(gina_, &bench_);
+  {
+    BackgroundThread driver(TypeWeakThenStrong, &run);
+    EXPECT_EQ(bench_.LoggedOnSAS(), 6);
+    ASSERT_TRUE(driver.Join());
+  }
+  EXPECT_TRUE(run.intercepted);
+  EXPECT_TRUE(run.rejected);
+  EXPECT_TRUE(run.closed);
 }
 
 }  // namespace

@@ -207,10 +207,10 @@ TEST(DictionarySearch, MatchesExactMembershipOnRandomDictionaries) {
   test::TempDir dir;
   std::mt19937 random(20261207);
   for (size_t d = 0; d < std::size(kRandomDictionaries); ++d) {
-    const RandomDictionary& spec = kRandomDictionaries[d];
+    const RandomDictionary& shape = kRandomDictionaries[d];
     std::vector<std::string> entries;
-    for (size_t i = 0; i < spec.entries; ++i) {
-      entries.push_back(test::RandomEntry(random, spec.min_length, spec.max_length));
+    for (size_t i = 0; i < shape.entries; ++i) {
+      entries.push_back(test::RandomEntry(random, shape.min_length, shape.max_length));
     }
     for (const char* wildcard : {"!!Q*!!", "!!AB*!!", "!!*7!!", "!!*XY!!", "!!*Z9Z!!"}) {
       entries.push_back(wildcard);

@@ -164,7 +164,7 @@ int Run() {
     return 1;
   }
   TestGinaControl* gina = WinlogonBench::Gina(kProvider);
-  gina->show_change_dialog = 1;
+  gina->dialog_entry = kGinaLoggedOnSAS;
   DWORD version = 0;
   BOOL negotiated = bench.Negotiate(0x10004, &version);
   BOOL initialized = bench.Initialize();

@@ -49,7 +49,7 @@ struct TestGinaControl {
   int is_lock_ok_result;      // TRUE by default
   uint32_t fault_entry;       // the entry that faults (kGinaEntryCount: none)
   uint32_t fault_kind;        // TestGinaFault
-  int show_change_dialog;     // WlxLoggedOnSAS shows the dialog (else returns at once)
+  uint32_t dialog_entry;      // the entry that shows the change dialog (kGinaEntryCount: none)
   wchar_t user_name[64];      // what the dialog's user-name field shows
   wchar_t domain[64];         // what the dialog's domain box shows
 

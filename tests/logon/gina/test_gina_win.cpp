@@ -19,6 +19,7 @@ TestGinaControl g_control = [] {
   control.negotiate_result = TRUE;
   control.is_lock_ok_result = TRUE;
   control.fault_entry = kGinaEntryCount;
+  control.dialog_entry = kGinaEntryCount;
   std::wcscpy(control.user_name, L"jdoe");
   std::wcscpy(control.domain, L"SALES");
   return control;
@@ -188,17 +189,19 @@ VOID WINAPI WlxDisplaySASNotice(PVOID) {
 
 int WINAPI WlxLoggedOutSAS(PVOID, DWORD, PLUID, PSID, PDWORD, PHANDLE, PVOID, PVOID*) {
   Enter(kGinaLoggedOutSAS);
+  if (g_control.dialog_entry == kGinaLoggedOutSAS) ShowChangeDialog();
   return kSasActionLogon;
 }
 
 BOOL WINAPI WlxActivateUserShell(PVOID, PWSTR, PWSTR, PVOID) {
   Enter(kGinaActivateUserShell);
+  if (g_control.dialog_entry == kGinaActivateUserShell) ShowChangeDialog();
   return TRUE;
 }
 
 int WINAPI WlxLoggedOnSAS(PVOID, DWORD, PVOID) {
   Enter(kGinaLoggedOnSAS);
-  if (!g_control.show_change_dialog) return kSasActionNone;
+  if (g_control.dialog_entry != kGinaLoggedOnSAS) return kSasActionNone;
   return ShowChangeDialog() == IDOK ? kSasActionPasswordChanged : kSasActionNone;
 }
 
