@@ -1,6 +1,7 @@
 #include "policy/password_policy.h"
 
 #include <cstring>
+#include <initializer_list>
 
 #include "platform/heap.h"
 
@@ -37,6 +38,15 @@ void ReleaseOwned(char*& block) {
   block = nullptr;
 }
 
+// Releases every heap block the policy owns and leaves its pointer empty.
+void ReleaseOwnedBlocks(PasswordPolicy& policy) {
+  for (char** block :
+       {&policy.UserList, &policy.GroupList, &policy.MsgPolTemplate, &policy.MsgRejTemplate,
+        &policy.MsgRejGeneric, &policy.PolicyMessageBlock, &policy.RejectionMessageBlock}) {
+    ReleaseOwned(*block);
+  }
+}
+
 // The six class rules by class number 1 to 6.
 constexpr CharClassRule PasswordPolicy::*kClassRules[6] = {
     &PasswordPolicy::rule2000, &PasswordPolicy::rule2100, &PasswordPolicy::rule2200,
@@ -61,13 +71,7 @@ PasswordPolicy::PasswordPolicy()
 }
 
 PasswordPolicy::~PasswordPolicy() {
-  ReleaseOwned(UserList);
-  ReleaseOwned(GroupList);
-  ReleaseOwned(MsgPolTemplate);
-  ReleaseOwned(MsgRejTemplate);
-  ReleaseOwned(MsgRejGeneric);
-  ReleaseOwned(PolicyMessageBlock);
-  ReleaseOwned(RejectionMessageBlock);
+  ReleaseOwnedBlocks(*this);
 }
 
 uint32_t PasswordPolicy::SetDefaults() {
@@ -118,13 +122,7 @@ uint32_t PasswordPolicy::SetDefaults() {
   MinComplianceLevel = 0;
 
   // The owned blocks last: the rules' message pointers into them were cleared above.
-  ReleaseOwned(UserList);
-  ReleaseOwned(GroupList);
-  ReleaseOwned(MsgPolTemplate);
-  ReleaseOwned(MsgRejTemplate);
-  ReleaseOwned(MsgRejGeneric);
-  ReleaseOwned(PolicyMessageBlock);
-  ReleaseOwned(RejectionMessageBlock);
+  ReleaseOwnedBlocks(*this);
   return 0;
 }
 
