@@ -2,37 +2,18 @@
 
 #include <cstring>
 
+#include "dialogs/recognition_triples.h"
 #include "platform/ansi_text.h"
 
 namespace hvn {
 namespace {
 
 using platform::AnsiToUpper;
-using platform::BoundedLength;
 using platform::IsAnsiLeadByte;
-
-// Staging sizes of the administrator's triples; the rows keep 127 bytes of each text.
-constexpr size_t kStagedTitleSize = 256;
-constexpr size_t kStagedControlTextSize = 1024;
-constexpr size_t kStagedKindSize = 128;
 
 // Width in bytes of the character that starts at text[i] (of a text of `length` bytes).
 size_t CharWidth(const char* text, size_t i, size_t length) {
   return (IsAnsiLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < length) ? 2 : 1;
-}
-
-// Copies as many whole characters of `text` (`length` bytes) as fit in `capacity` - 1 bytes,
-// zero-fills the rest of `out` and returns the bytes copied.
-size_t CopyWholeCharacters(char* out, size_t capacity, const char* text, size_t length) {
-  size_t copied = 0;
-  while (copied < length) {
-    size_t width = CharWidth(text, copied, length);
-    if (copied + width > capacity - 1) break;
-    copied += width;
-  }
-  std::memcpy(out, text, copied);
-  std::memset(out + copied, 0, capacity - copied);
-  return copied;
 }
 
 struct KindName {
@@ -152,34 +133,22 @@ uint32_t AddRecognitionEntry(DialogWatcher& watcher, const char* title, const ch
 
 void AddCustomRecognitionRows(DialogWatcher& watcher, const char* wait_params, size_t size,
                               const DialogHandlerSet& handlers) {
-  if (wait_params == nullptr) return;
-  size_t position = 0;
-  // Stages the string at `position` and steps past it. False when the string is empty or not
-  // terminated within the field: either ends the list.
-  auto take = [&](char* stage, size_t capacity) {
-    if (position >= size) return false;
-    size_t length = BoundedLength(wait_params + position, size - position);
-    if (length == 0 || position + length >= size) return false;
-    CopyWholeCharacters(stage, capacity, wait_params + position, length);
-    position += length + 1;
-    return true;
-  };
-  for (;;) {
-    char title[kStagedTitleSize];
-    char control_text[kStagedControlTextSize];
-    char kind[kStagedKindSize];
-    if (!take(title, sizeof(title)) || !take(control_text, sizeof(control_text)) ||
-        !take(kind, sizeof(kind))) {
-      return;
-    }
-    AnsiToUpper(kind, std::strlen(kind));
-    for (const KindName& known : kKindNames) {
-      if (std::strcmp(kind, known.Name) == 0) {
-        AddRecognitionEntry(watcher, title, control_text, handlers.For(known.Kind));
-        break;
-      }
-    }
-  }
+  struct Target {
+    DialogWatcher* Watcher;
+    const DialogHandlerSet* Handlers;
+  } target{&watcher, &handlers};
+  ForEachRecognitionTriple(
+      wait_params, size,
+      [](void* context, const char* title, const char* control_text, const char* kind) {
+        Target& to = *static_cast<Target*>(context);
+        for (const KindName& known : kKindNames) {
+          if (std::strcmp(kind, known.Name) == 0) {
+            AddRecognitionEntry(*to.Watcher, title, control_text, to.Handlers->For(known.Kind));
+            return;
+          }
+        }
+      },
+      &target);
 }
 
 void FillRecognitionTable(DialogWatcher& watcher, uint32_t wait_sleep_time, const char* wait_params,
