@@ -104,6 +104,22 @@ std::vector<Item> ItemsOf(const TestDialogLayout& layout) {
           {kButtonClass, IDCANCEL, kButton, "Cancel", 150, 68, 50, 14},
       };
       break;
+    case TestDialogKind::Change9x3:
+    case TestDialogKind::Change9x4911: {
+      // The confirm label's whole text is the recognition text.
+      const int* ids = layout.Kind == TestDialogKind::Change9x3 ? kChange9x3Ids : kChange9x4911Ids;
+      items = {
+          {kStaticClass, kNoId, kLabel, "&Old password:", 7, 9, 80, 10},
+          {kEditClass, static_cast<WORD>(ids[0]), kPassword, "", 90, 7, 120, 12},
+          {kStaticClass, kNoId, kLabel, "&New password:", 7, 25, 80, 10},
+          {kEditClass, static_cast<WORD>(ids[1]), kPassword, "", 90, 23, 120, 12},
+          {kStaticClass, kNoId, kLabel, layout.RecognitionText, 7, 41, 80, 10},
+          {kEditClass, static_cast<WORD>(ids[2]), kPassword, "", 90, 39, 120, 12},
+          {kButtonClass, IDOK, kDefaultButton, "OK", 90, 60, 50, 14},
+          {kButtonClass, IDCANCEL, kButton, "Cancel", 150, 60, 50, 14},
+      };
+      break;
+    }
     case TestDialogKind::RejectedNT:
       items = {
           {kStaticClass, kNoId, kLabel,

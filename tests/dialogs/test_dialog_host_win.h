@@ -16,7 +16,8 @@
 
 namespace hvn::test {
 
-enum class TestDialogKind { ChangeNT, ChangeNW, ExpiredNW, RejectedNT };
+// Change9x3 and Change9x4911 are the Windows 9x change dialogs, with their fields by id.
+enum class TestDialogKind { ChangeNT, ChangeNW, ExpiredNW, RejectedNT, Change9x3, Change9x4911 };
 
 // Which control ids a CHANGE_NT dialog uses: 1702-1710 (Windows 2000 and XP) or 1552-1560.
 enum class ChangeNtIdSet { Windows2000, Other };
@@ -26,6 +27,9 @@ enum class ChangeNtIdSet { Windows2000, Other };
 constexpr int kNwOldPasswordId = 201;
 constexpr int kNwNewPasswordId = 202;
 constexpr int kNwConfirmId = 203;
+// Ids of the 9x change dialogs' fields: old, new, confirm.
+constexpr int kChange9x3Ids[3] = {5000, 40, 41};
+constexpr int kChange9x4911Ids[3] = {51, 52, 53};
 // Sent to a test dialog, answers the window that has the focus in the dialog's thread.
 constexpr UINT kQueryFocusMessage = WM_APP + 0x48;
 
