@@ -3,7 +3,7 @@
 // a password dialog run under a dialog watcher, and the five calls that do work of their own
 // are guarded so that no exception reaches Winlogon.
 #include "logon/chained_provider.h"
-#include "logon/exception_guard.h"
+#include "platform/exception_guard.h"
 #include "logon/logon_host.h"
 #include "logon/logon_state.h"
 #include "logon/self_uninstall.h"

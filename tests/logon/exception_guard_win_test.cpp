@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "logon/exception_guard.h"
+#include "platform/exception_guard.h"
 #include "platform/win.h"
 
 namespace hvn {

@@ -1,9 +1,10 @@
 // Runs a piece of work so that no exception of any kind escapes it: C++ exceptions and the
 // system's structured exceptions (access violation, divide by zero, RaiseException, ...).
 // Winlogon stops the machine when an exception reaches it, so every export that does work of
-// its own runs its body through RunGuarded.
-#ifndef HVN_LOGON_EXCEPTION_GUARD_H_
-#define HVN_LOGON_EXCEPTION_GUARD_H_
+// its own runs its body through RunGuarded; so do the 9x client's hook and window procedure,
+// which run inside other programs.
+#ifndef HVN_PLATFORM_EXCEPTION_GUARD_H_
+#define HVN_PLATFORM_EXCEPTION_GUARD_H_
 
 #include <cstdint>
 
@@ -32,4 +33,4 @@ uint32_t RunGuarded(Body&& body) {
 
 }  // namespace hvn
 
-#endif  // HVN_LOGON_EXCEPTION_GUARD_H_
+#endif  // HVN_PLATFORM_EXCEPTION_GUARD_H_

@@ -3,7 +3,7 @@
 // chain (fs:0); the system calls its handler for any exception raised below it, and the
 // handler jumps back to the guarded function with __builtin_longjmp. C++ exceptions (which
 // g++ raises through its own unwinder, not the system's) are caught with an inner catch.
-#include "logon/exception_guard.h"
+#include "platform/exception_guard.h"
 #include "platform/win.h"
 
 namespace hvn {
