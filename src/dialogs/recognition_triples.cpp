@@ -29,8 +29,8 @@ size_t CopyWholeCharacters(char* out, size_t capacity, const char* text, size_t 
   return copied;
 }
 
-void ForEachRecognitionTriple(const char* wait_params, size_t size,
-                              RecognitionTripleVisitor visit, void* context) {
+void ForEachRecognitionTriple(const char* wait_params, size_t size, RecognitionTripleVisitor visit,
+                              void* context) {
   if (wait_params == nullptr) return;
   size_t position = 0;
   // Stages the string at `position` and steps past it. False when the string is empty or not

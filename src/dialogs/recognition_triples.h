@@ -19,8 +19,8 @@ using RecognitionTripleVisitor = void (*)(void* context, const char* title,
 
 // Walks `wait_params` (`size` bytes) triple by triple. An empty string ends the list, and so
 // does a string not terminated within the `size` bytes: the walk never reads past them.
-void ForEachRecognitionTriple(const char* wait_params, size_t size,
-                              RecognitionTripleVisitor visit, void* context);
+void ForEachRecognitionTriple(const char* wait_params, size_t size, RecognitionTripleVisitor visit,
+                              void* context);
 
 }  // namespace hvn
 
