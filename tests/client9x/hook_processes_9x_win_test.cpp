@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bench/winlogon_bench.h"
+#include "client9x/processes_win.h"
 #include "platform/win.h"
 #include "policy_server_process.h"
 #include "support/temp_dir.h"
@@ -29,104 +30,19 @@ const char kReplies[] =
     "30_POLICY\tSALES\t*\treply\t2600\\t8\\t0\\t0\\a2300\\t1\\t\\t1\\t0\\t0\\t0\\a\n"
     "30_REJECTION_MESSAGE\tSALES\t*\treply\t{user} of {domain}: refused by rules {codes}.\n";
 
-// A build path as this Windows process names it (Wine's Z: drive is the root).
-std::string WindowsPath(std::string path) {
-  for (char& c : path) c = c == '/' ? '\\' : c;
-  return "Z:" + path;
-}
 const std::string kLibrary = WindowsPath(HVN_9X_LIBRARY);
 const std::string kStartup = WindowsPath(HVN_9X_STARTUP);
 const std::string kDialogHost = WindowsPath(HVN_9X_DIALOG_HOST);
 
-void SetRegistryText(HKEY root, const std::string& key_name, const char* name,
-                     const std::string& text) {
-  HKEY key;
-  if (::RegCreateKeyExA(root, key_name.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
-      ERROR_SUCCESS) {
-    return;
+// Waits until the condition holds, at most 10 s.
+template <typename Condition>
+bool Eventually(Condition condition) {
+  const DWORD start = ::GetTickCount();
+  while (!condition()) {
+    if (::GetTickCount() - start > 10000) return condition();
+    ::Sleep(5);
   }
-  ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                   static_cast<DWORD>(text.size() + 1));
-  ::RegCloseKey(key);
-}
-
-// A program started by the test; ended if it still runs when the test is over.
-class Program {
- public:
-  explicit Program(const std::string& command_line) {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    std::string line = command_line;
-    started_ = ::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                &startup, &info_) != FALSE;
-  }
-  ~Program() {
-    if (!started_) return;
-    if (::WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT)
-      ::TerminateProcess(info_.hProcess, 99);
-    ::CloseHandle(info_.hThread);
-    ::CloseHandle(info_.hProcess);
-  }
-  Program(const Program&) = delete;
-  Program& operator=(const Program&) = delete;
-
-  bool Started() const { return started_; }
-  DWORD Id() const { return info_.dwProcessId; }
-  // The exit status once the program has ended within `timeout_ms`; STILL_ACTIVE otherwise.
-  DWORD WaitForExit(DWORD timeout_ms) const {
-    DWORD status = STILL_ACTIVE;
-    if (::WaitForSingleObject(info_.hProcess, timeout_ms) == WAIT_OBJECT_0)
-      ::GetExitCodeProcess(info_.hProcess, &status);
-    return status;
-  }
-
- private:
-  PROCESS_INFORMATION info_ = {};
-  bool started_ = false;
-};
-
-std::string WindowTextA(HWND window) {
-  char text[256] = {};
-  ::GetWindowTextA(window, text, sizeof(text));
-  return text;
-}
-
-struct WindowSearch {
-  DWORD id;
-  const char* class_name;
-  const std::string* title;
-  HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
-  WindowSearch& search = *reinterpret_cast<WindowSearch*>(param);
-  DWORD owner = 0;
-  ::GetWindowThreadProcessId(window, &owner);
-  char name[64] = {};
-  ::GetClassNameA(window, name, sizeof(name));
-  if (owner != search.id || std::string(name) != search.class_name ||
-      WindowTextA(window) != *search.title) {
-    return TRUE;
-  }
-  search.found = window;
-  return FALSE;
-}
-
-// A top-level window of process `id` with this class and title; nullptr when there is none.
-HWND FindWindowOf(DWORD id, const char* class_name, const std::string& title) {
-  WindowSearch search{id, class_name, &title, nullptr};
-  ::EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-void SetFieldText(HWND field, const wchar_t* text) {
-  ::SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-}
-
-std::wstring FieldText(HWND field) {
-  wchar_t text[256] = {};
-  ::SendMessageW(field, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
-  return text;
+  return true;
 }
 
 // One 9x dialog kind: the built-in row that shows it and its fields' ids (0: none).
@@ -145,9 +61,7 @@ const Kind9x kKinds[] = {
 class HookProcessesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const char* program : {"HVNc9x.exe", "hvn_9x_dialog_host.exe"})
-      SetRegistryText(HKEY_CURRENT_USER, std::string("Software\\Wine\\AppDefaults\\") + program,
-                      "Version", "win98");
+    for (const char* program : {"HVNc9x.exe", "hvn_9x_dialog_host.exe"}) ReportWindows98To(program);
     SetRegistryText(HKEY_LOCAL_MACHINE, kNetworkProviderKey, "AuthenticatingAgent", "SALES");
     ASSERT_EQ(server_.Start(folder_.path(), kReplies), 0u);
     WriteClientSettings({"SALES 127.0.0.1"}, server_.port(), 2000, 0, 0);
@@ -158,7 +72,7 @@ class HookProcessesTest : public ::testing::Test {
   std::unique_ptr<Program> StartStartupProgram() {
     auto program = std::make_unique<Program>("\"" + kStartup + "\"");
     EXPECT_TRUE(program->Started());
-    EXPECT_TRUE(WaitUntil([&] { return FindWindowOf(program->Id(), "HVNc9x", "HVNc9x"); }));
+    EXPECT_NE(WaitForWindowOf(program->Id(), "HVNc9x", "HVNc9x"), nullptr);
     return program;
   }
 
@@ -174,9 +88,7 @@ class HookProcessesTest : public ::testing::Test {
   // Shows row `row`'s dialog in a process of its own and waits until the hook has prepared it
   // there (its title carries the mark); nullptr when it was not prepared.
   HWND ShowPreparedDialog(Program& host, const std::string& title) {
-    HWND dialog = nullptr;
-    WaitUntil([&] { return (dialog = FindWindowOf(host.Id(), "#32770", title + " (HVN)")); });
-    return dialog;
+    return WaitForWindowOf(host.Id(), "#32770", title + " (HVN)");
   }
 
   void Type(HWND dialog, const Kind9x& kind, const wchar_t* password) {
@@ -240,14 +152,12 @@ TEST_F(HookProcessesTest, StartupProgramPreparesTheDialogsOfOtherProcesses) {
     ASSERT_NE(dialog, nullptr);
 
     Type(dialog, kind, L"abc");
-    HWND box = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (box = FindWindowOf(host.Id(), "#32770", "Halvern")); }));
-    wchar_t text[256] = {};
-    ::GetDlgItemTextW(box, 0xFFFF, text, 256);
-    EXPECT_STREQ(text, L"HVN_DefaultUser of SALES: refused by rules 2300, 2600.");
+    HWND box = WaitForWindowOf(host.Id(), "#32770", "Halvern");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageBoxText(box), L"HVN_DefaultUser of SALES: refused by rules 2300, 2600.");
     EXPECT_EQ(::GetWindow(box, GW_OWNER), nullptr);
     ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(box); }));
+    ASSERT_TRUE(Eventually([&] { return !::IsWindow(box); }));
     if (kind.old_id != 0) {
       EXPECT_EQ(FieldText(::GetDlgItem(dialog, kind.old_id)), L"");
     }
