@@ -1,6 +1,7 @@
 // The registry API the system uses (the ANSI Reg*A calls and HKEY). The Windows build takes
-// them from the system; the portable build gets the same names and signatures from a small
-// in-memory registry (registry_memory.cpp), so registry logic also runs natively under the
+// them from the system; the portable build (tests, fuzz targets, benchmarks) gets the same
+// names and signatures from a small in-memory registry in the test support tree
+// (tests/support/registry_memory.cpp), so registry logic also runs natively under the
 // sanitizers. Both builds run the same registry tests.
 #ifndef HVN_PLATFORM_REGISTRY_H_
 #define HVN_PLATFORM_REGISTRY_H_
