@@ -71,10 +71,6 @@ uint32_t ClientSettings::WriteValues(HKEY) {
   return ERROR_NOT_SUPPORTED;
 }
 
-uint32_t ClientSettings::LoadFromMachine() {
-  return Load(HKEY_LOCAL_MACHINE, kClientSettingsKey);
-}
-
 ServerListRef ClientSettings::Servers() const {
   platform::ScopedCriticalSection hold(servers_lock_);
   return servers_;
