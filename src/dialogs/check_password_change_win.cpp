@@ -78,7 +78,7 @@ uint32_t CheckTexts(PasswordDialogState& state) {
                       state.OldPassword, TextBytes(state.OldPassword, kDialogTextSize),
                       state.NewPassword, TextBytes(state.NewPassword, kDialogTextSize),
                       state.Rule2900Text, TextBytes(state.Rule2900Text, kRule2900TextSize));
-  if (EvaluatePolicy(state.Results, state.Context, state.Policy) != 0) return 1;
+  if (EvaluatePolicy(state.Results, state.Context, state.Policy)) return 1;
 
   SendDialogRejectionRequest();
   if (!HaveReply()) return 1;  // without a rejection text the change goes through
