@@ -1,4 +1,4 @@
-# hvn_add_test(NAME SOURCES... LIBS... [WINDOWS_VERSION v])
+# hvn_add_test(NAME SOURCES... LIBS... [WINDOWS_VERSION v] [WINEPREFIX dir] [PROPERTIES ...])
 # Builds a GoogleTest executable and registers its tests with ctest. In the win32 build the
 # tests run under Wine (CMAKE_CROSSCOMPILING_EMULATOR); WINDOWS_VERSION makes Wine report that
 # Windows version (nt40, win2k, winxp, win98) to the executable; WINEPREFIX runs it in a Wine
@@ -8,7 +8,6 @@ function(hvn_add_test name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} gtest_main gtest)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
-  set(env "HVN_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data")
   # Through the emulator, not the ENVIRONMENT property: gtest_discover_tests flattens a
   # property list, so a second variable there would be lost. (Natively it means nothing.)
   set(wine_env)
@@ -22,8 +21,12 @@ function(hvn_add_test name)
     set_property(TARGET ${name} PROPERTY CROSSCOMPILING_EMULATOR
                  env ${wine_env} ${CMAKE_CROSSCOMPILING_EMULATOR})
   endif()
+  set(properties)
+  if(ARG_PROPERTIES)
+    set(properties PROPERTIES ${ARG_PROPERTIES})
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 120
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "${env}" ${ARG_PROPERTIES})
+    ${properties})
 endfunction()
