@@ -98,6 +98,8 @@ TEST_P(GuardedExportTest, ExceptionInTheChainedCallIsCaughtAndOffersTheWayOut) {
   gina->fault_kind = c.fault;
 
   EXPECT_EQ(Call(c.entry), c.result_after_fault);
+  // The provider's own frames were unwound before the guard resumed.
+  EXPECT_EQ(gina->unwind_calls, 1u);
   EXPECT_EQ(SystemBoxTexts(), std::vector<std::wstring>{kPromptText});
   // Answered No: nothing changed, and the next call goes through as usual.
   EXPECT_EQ(Winlogon("GinaDLL"), "HVNC32.DLL");
