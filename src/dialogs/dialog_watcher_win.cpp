@@ -4,6 +4,7 @@
 
 #include "dialogs/dialog_watcher.h"
 #include "platform/ansi_text.h"
+#include "platform/secure_zero.h"
 #include "platform/win.h"
 
 namespace hvn {
@@ -23,12 +24,6 @@ void ReadUpperText(HWND window, char (&text)[kWindowTextSize]) {
   if (static_cast<size_t>(length) >= kWindowTextSize) length = kWindowTextSize - 1;
   text[length] = '\0';
   platform::AnsiToUpper(text, static_cast<size_t>(length));
-}
-
-// A descendant's text can be a password typed into the dialog: leave no copy behind.
-void ClearText(char (&text)[kWindowTextSize]) {
-  volatile char* bytes = text;
-  for (size_t i = 0; i < kWindowTextSize; ++i) bytes[i] = 0;
 }
 
 // One pass's work on one top-level window. Once a handler has been called for the window, no
@@ -57,7 +52,8 @@ BOOL CALLBACK DescendantTest(HWND window, LPARAM param) {
   char text[kWindowTextSize];
   ReadUpperText(window, text);
   bool contains = ContainsAnsiText(text, row.ControlText);
-  ClearText(text);
+  // A descendant's text can be a password typed into the dialog: leave no copy behind.
+  platform::SecureZero(text, sizeof(text));
   if (contains && CallThrottled(watcher, row.Handler, watcher.CurrentDialog, window)) {
     scan.Handled = true;
     return FALSE;
