@@ -17,8 +17,6 @@ constexpr char kInvalidVersion[] =
     "compatible with V3.5 of the HVN client DLL.\n\n"
     "HVN Client DLL: ";
 constexpr char kStartupProgramNotFound[] = "HVNc9x.exe not found in ";
-constexpr char kPathTooLong[] = "Path too long for the HVN client files: ";
-constexpr char kSystemDirectoryUnknown[] = "Cannot determine the Windows system directory.";
 constexpr char kWebOn9x[] = "\nHVN/Web Client cannot be installed on Windows 9x.\n";
 
 constexpr char kCannotReadConfigFile[] = "Cannot read client configuration file.";
