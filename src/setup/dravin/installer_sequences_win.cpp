@@ -22,7 +22,9 @@ constexpr char kClientLibraryNT[] = "HVNc32.dll";
 constexpr char kClientLibrary9x[] = "HVNc9x.dll";
 constexpr size_t kPathSize = MAX_PATH;
 
-bool IsWindows9x() { return GetPlatformId() == kPlatformWindows9x; }
+bool IsWindows9x() {
+  return GetPlatformId() == kPlatformWindows9x;
+}
 
 uint32_t Abort(ConsoleWriter& out, const char* text, const char* detail = nullptr) {
   WriteAbort(out, text, detail);

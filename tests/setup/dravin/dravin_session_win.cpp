@@ -47,7 +47,9 @@ std::string SystemDirectory() {
   return directory;
 }
 
-std::string DravinPath() { return WindowsPath(HVN_DRAVIN_PATH); }
+std::string DravinPath() {
+  return WindowsPath(HVN_DRAVIN_PATH);
+}
 
 DravinRun RunDravin(const std::string& arguments, const std::string& directory,
                     const char* windows_version) {
@@ -68,8 +70,8 @@ DravinRun RunDravin(const std::string& arguments, const std::string& directory,
   startup.hStdOutput = write_end.Get();
   startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
   PROCESS_INFORMATION process = {};
-  if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr,
-                        directory.c_str(), &startup, &process)) {
+  if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, directory.c_str(),
+                        &startup, &process)) {
     return run;
   }
   UniqueHandle process_handle(process.hProcess), thread_handle(process.hThread);
@@ -111,7 +113,9 @@ SystemFile::SystemFile(const std::string& source, const char* name)
   ::CopyFileA(source.c_str(), path_.c_str(), FALSE);
 }
 
-SystemFile::~SystemFile() { ::DeleteFileA(path_.c_str()); }
+SystemFile::~SystemFile() {
+  ::DeleteFileA(path_.c_str());
+}
 
 FileHold::FileHold(const std::string& path)
     : handle_(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -202,8 +206,8 @@ std::map<std::string, std::string> MachineValues(const char* subkey) {
         0) {
       break;
     }
-    values[name] = std::to_string(type) + ":" +
-                   std::string(reinterpret_cast<const char*>(data), data_size);
+    values[name] =
+        std::to_string(type) + ":" + std::string(reinterpret_cast<const char*>(data), data_size);
   }
   return values;
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "setup/dravin/dravin_session_win.h"
@@ -54,17 +55,17 @@ const std::string kLongName(256, 'n');
 
 enum class Obstacle {
   kNone,
-  kWinlogonUnreadable,    // everyone denied reading the Winlogon key's values
-  kWinlogonUnwritable,    // everyone denied setting values in the Winlogon key
-  kSettingsUnwritable,    // everyone denied setting values in the settings key
-  kLibraryHeldOpen,       // another process holds the client library open
-  kEarlierInstall,        // settings (and on 98 the start-up entry) of an earlier install
+  kWinlogonUnreadable,  // everyone denied reading the Winlogon key's values
+  kWinlogonUnwritable,  // everyone denied setting values in the Winlogon key
+  kSettingsUnwritable,  // everyone denied setting values in the settings key
+  kLibraryHeldOpen,     // another process holds the client library open
+  kEarlierInstall,      // settings (and on 98 the start-up entry) of an earlier install
 };
 
 struct DravinCase {
   const char* name;
-  const char* windows;  // the version Wine reports to Dravin
-  TestLibrary library;  // as HVNc32.dll (HVNc9x.dll on 98) in the system directory
+  const char* windows;   // the version Wine reports to Dravin
+  TestLibrary library;   // as HVNc32.dll (HVNc9x.dll on 98) in the system directory
   bool startup_program;  // HVNc9x.exe in the system directory
   const char* config;    // hvnclnt.cfg and site.cfg in the current directory; nullptr: none
   const char* gina;      // "GinaDLL" before; nullptr: absent
@@ -73,11 +74,16 @@ struct DravinCase {
   std::string arguments;
   uint32_t exit_code;
   std::string output;
-  const char* gina_after;      // nullptr: absent
-  const char* rem_gina_after;  // nullptr: absent
-  const char* settings_after;  // as ClientSettingsText() gives them
+  const char* gina_after;          // nullptr: absent
+  const char* rem_gina_after;      // nullptr: absent
+  const char* settings_after;      // as ClientSettingsText() gives them
   const char* run_services_after;  // "HVNc9x" of RunServices; nullptr: absent
 };
+
+// Names the case in test output instead of dumping its bytes.
+void PrintTo(const DravinCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 const TestLibrary kRight = TestLibrary::kVersion3501;
 const TestLibrary kNoLibrary = TestLibrary::kNone;
@@ -172,19 +178,17 @@ const DravinCase kCases[] = {
     {"WebQuiet", "nt40", kNoLibrary, false, kConfig, nullptr, nullptr, Obstacle::kNone,
      "INSTALLWEB /Q", 0, "", nullptr, nullptr, kSettingsWritten, nullptr},
     {"WebRefusedOn98", "win98", kRight, true, kConfig, nullptr, nullptr, Obstacle::kNone,
-     "installweb", 1603,
-     kBanner + "\nHVN/Web Client cannot be installed on Windows 9x.\n" + kAbort, nullptr, nullptr,
-     "no key", nullptr},
+     "installweb", 1603, kBanner + "\nHVN/Web Client cannot be installed on Windows 9x.\n" + kAbort,
+     nullptr, nullptr, "no key", nullptr},
 
     // UNINSTALL on NT.
     {"UninstallToDefault", "winxp", kNoLibrary, false, nullptr, "HVNC32.DLL", nullptr,
      Obstacle::kEarlierInstall, "UNINSTALL", 0, kBanner + "\nHVN Client Uninstalled.\n", nullptr,
      nullptr, "HVServers=OLD dc0", nullptr},
-    {"UninstallWithRemovedSuccessor", "win2k", kNoLibrary, false, nullptr, "HVNC32.DLL",
-     "GONE.DLL", Obstacle::kNone, "uninstall /q", 0, "", nullptr, nullptr, "", nullptr},
+    {"UninstallWithRemovedSuccessor", "win2k", kNoLibrary, false, nullptr, "HVNC32.DLL", "GONE.DLL",
+     Obstacle::kNone, "uninstall /q", 0, "", nullptr, nullptr, "", nullptr},
     {"DeactivationUnsafeChangesNothing", "winxp", kNoLibrary, false, nullptr, "OTHER.DLL",
-     "HVNC32.DLL", Obstacle::kEarlierInstall, "uninstall",
-     1603,
+     "HVNC32.DLL", Obstacle::kEarlierInstall, "uninstall", 1603,
      kBanner +
          "It is not safe to deactivate the HVC at this time because another GINA DLL has\n"
          "been installed after the HVC. Uninstall the other GINA DLL(s) in the reverse\n"
@@ -205,8 +209,8 @@ const DravinCase kCases[] = {
      Obstacle::kNone, "install", 1603, kBanner + "HVN client DLL not found in {sys}" + kAbort,
      nullptr, nullptr, "no key", nullptr},
     {"Install98WithoutStartupProgram", "win98", kRight, false, kConfig, nullptr, nullptr,
-     Obstacle::kNone, "install", 1603, kBanner + "HVNc9x.exe not found in {sys}" + kAbort,
-     nullptr, nullptr, "no key", nullptr},
+     Obstacle::kNone, "install", 1603, kBanner + "HVNc9x.exe not found in {sys}" + kAbort, nullptr,
+     nullptr, "no key", nullptr},
     {"Install98WrongVersion", "win98", TestLibrary::kVersion3502, true, kConfig, nullptr, nullptr,
      Obstacle::kNone, "install /q", 1603,
      "Invalid version number in HVN client DLL. This installation program is only\n"
@@ -252,8 +256,10 @@ class DravinTest : public testing::Test {
   void TearDown() override {
     ResetMachine();
     for (const SavedValue& saved : saved_chain_) {
-      if (saved.present) SetMachineString(kWinlogon, saved.name, saved.value.c_str());
-      else DeleteMachineValue(kWinlogon, saved.name);
+      if (saved.present)
+        SetMachineString(kWinlogon, saved.name, saved.value.c_str());
+      else
+        DeleteMachineValue(kWinlogon, saved.name);
     }
   }
 
@@ -266,8 +272,10 @@ class DravinTest : public testing::Test {
   }
 
   static void SetChainValue(const char* name, const char* value) {
-    if (value != nullptr) SetMachineString(kWinlogon, name, value);
-    else DeleteMachineValue(kWinlogon, name);
+    if (value != nullptr)
+      SetMachineString(kWinlogon, name, value);
+    else
+      DeleteMachineValue(kWinlogon, name);
   }
 
   static void WriteEarlierInstall(bool windows_98) {

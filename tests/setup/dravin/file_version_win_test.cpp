@@ -1,11 +1,10 @@
 // ReadFileVersionString on real version resources: Dravin.exe's own and the test libraries'.
-#include "setup/dravin/file_version.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "setup/dravin/dravin_session_win.h"
+#include "setup/dravin/file_version.h"
 
 namespace hvn::dravin {
 namespace {
@@ -34,7 +33,7 @@ TEST(ReadFileVersionString, FollowsTheTable) {
       {TestLibraryPath(TestLibrary::kVersionWithoutSpaces), fixed, 128, 0, "3,5,0,1", 7},
       {TestLibraryPath(TestLibrary::kNoUsBlock), fixed, 128, 13, "", 0},
       {dravin, "\\StringFileInfo\\040904B0\\NoSuchValue", 128, 13, "", 0},
-      {"C:\\no such folder\\HVNc32.dll", fixed, 128, 2, "", 0},
+      {test::SystemDirectory() + "\\no such file.dll", fixed, 128, 2, "", 0},
       {"C:\\" + std::string(256, 'x') + ".dll", fixed, 128, 122, "", 0},  // 263 characters
       {dravin, fixed + std::string(260 - fixed.size(), 'x'), 128, 122, "", 0},
   };

@@ -2,4 +2,6 @@
 // system directory in place of the client library.
 #include "platform/win.h"
 
-BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
+BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) {
+  return TRUE;
+}
