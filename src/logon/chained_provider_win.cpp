@@ -1,6 +1,6 @@
 #include "config/client_settings.h"
 #include "logon/chained_provider.h"
-#include "logon/logon_provider_settings.h"
+#include "config/logon_provider_settings.h"
 #include "logon/logon_texts.h"
 
 namespace hvn {
