@@ -68,16 +68,12 @@ struct DravinCase {
   TestLibrary library;   // as HVNc32.dll (HVNc9x.dll on 98) in the system directory
   bool startup_program;  // HVNc9x.exe in the system directory
   const char* config;    // hvnclnt.cfg and site.cfg in the current directory; nullptr: none
-  const char* gina;      // "GinaDLL" before; nullptr: absent
-  const char* rem_gina;  // "REM_GinaDLL" before; nullptr: absent
+  const char* chain;     // "GinaDLL REM_GinaDLL" before, "-" for an absent value
   Obstacle obstacle;
   std::string arguments;
   uint32_t exit_code;
   std::string output;
-  const char* gina_after;          // nullptr: absent
-  const char* rem_gina_after;      // nullptr: absent
-  const char* settings_after;      // as ClientSettingsText() gives them
-  const char* run_services_after;  // "HVNc9x" of RunServices; nullptr: absent
+  std::string after;  // as MachineState() gives it
 };
 
 // Names the case in test output instead of dumping its bytes.
@@ -88,77 +84,65 @@ void PrintTo(const DravinCase& c, std::ostream* os) {
 const TestLibrary kRight = TestLibrary::kVersion3501;
 const TestLibrary kNoLibrary = TestLibrary::kNone;
 const char kStartupPath[] = "{sys}\\HVNc9x.exe";
+// Machine states after a run: chain | settings | 9x start-up entry.
+const std::string kUntouched = "- - | no key | -";
+const std::string kImported = std::string(" | ") + kSettingsWritten + " | -";
+const std::string kEarlierSettings = "HVServers=OLD dc0; Timeout=9";
 
 const DravinCase kCases[] = {
     // The command line.
-    {"NoArgument", "winxp", kRight, false, kConfig, nullptr, nullptr, Obstacle::kNone, "", 1603,
-     kBanner + kUsage, nullptr, nullptr, "no key", nullptr},
-    {"FourArguments", "winxp", kRight, false, kConfig, nullptr, nullptr, Obstacle::kNone,
-     "install a b /q", 1603, kBanner + kUsage + "Invalid number of parameters.\a\n", nullptr,
-     nullptr, "no key", nullptr},
-    {"UnknownModeIsPrintedAsData", "winxp", kRight, false, kConfig, nullptr, nullptr,
-     Obstacle::kNone, "%s%n%x", 1603, kBanner + kUsage + "Invalid mode: %s%n%x\a\n", nullptr,
-     nullptr, "no key", nullptr},
-    {"MissingFileFailsEvenQuiet", "winxp", kRight, false, kConfig, nullptr, nullptr,
-     Obstacle::kNone, "INSTALL missing.cfg /Q", 1603,
-     kBanner + kUsage + "File does not exist: missing.cfg\a\n", nullptr, nullptr, "no key",
-     nullptr},
-    {"OverlongFileNameIsRefusedWhole", "winxp", kRight, false, kConfig, nullptr, nullptr,
-     Obstacle::kNone, "install " + kLongName, 1603,
-     kBanner + kUsage + "File does not exist: " + kLongName + "\a\n", nullptr, nullptr, "no key",
-     nullptr},
-    {"NoDefaultFile", "winxp", kRight, false, nullptr, nullptr, nullptr, Obstacle::kNone,
-     "installweb", 1603, kBanner + kUsage + "File does not exist: hvnclnt.cfg\a\n", nullptr,
-     nullptr, "no key", nullptr},
-    {"QuietSecondTakesDefaultFile", "winxp", kRight, false, kConfig, nullptr, nullptr,
-     Obstacle::kNone, "Install /q", 0, "", "HVNC32.DLL", nullptr, kSettingsWritten, nullptr},
-    {"FileAfterQuietIsIgnoredAndNotQuiet", "winxp", kRight, false, kConfig, nullptr, nullptr,
-     Obstacle::kNone, "INSTALL /Q missing.cfg", 0, kBanner + kInstalled, "HVNC32.DLL", nullptr,
-     kSettingsWritten, nullptr},
-    {"UninstallIgnoresMiddleWord", "winxp", kNoLibrary, false, nullptr, "HVNC32.DLL", nullptr,
-     Obstacle::kEarlierInstall, "uninstall whatever /Q", 0, "", nullptr, nullptr,
-     "HVServers=OLD dc0", nullptr},
+    {"NoArgument", "winxp", kRight, false, kConfig, "- -", Obstacle::kNone, "", 1603,
+     kBanner + kUsage, kUntouched},
+    {"FourArguments", "winxp", kRight, false, kConfig, "- -", Obstacle::kNone, "install a b /q",
+     1603, kBanner + kUsage + "Invalid number of parameters.\a\n", kUntouched},
+    {"UnknownModeIsPrintedAsData", "winxp", kRight, false, kConfig, "- -", Obstacle::kNone,
+     "%s%n%x", 1603, kBanner + kUsage + "Invalid mode: %s%n%x\a\n", kUntouched},
+    {"MissingFileFailsEvenQuiet", "winxp", kRight, false, kConfig, "- -", Obstacle::kNone,
+     "INSTALL missing.cfg /Q", 1603, kBanner + kUsage + "File does not exist: missing.cfg\a\n",
+     kUntouched},
+    {"OverlongFileNameIsRefusedWhole", "winxp", kRight, false, kConfig, "- -", Obstacle::kNone,
+     "install " + kLongName, 1603, kBanner + kUsage + "File does not exist: " + kLongName + "\a\n",
+     kUntouched},
+    {"NoDefaultFile", "winxp", kRight, false, nullptr, "- -", Obstacle::kNone, "installweb", 1603,
+     kBanner + kUsage + "File does not exist: hvnclnt.cfg\a\n", kUntouched},
+    {"QuietSecondTakesDefaultFile", "winxp", kRight, false, kConfig, "- -", Obstacle::kNone,
+     "Install /q", 0, "", "HVNC32.DLL -" + kImported},
+    {"FileAfterQuietIsIgnoredAndNotQuiet", "winxp", kRight, false, kConfig, "- -", Obstacle::kNone,
+     "INSTALL /Q missing.cfg", 0, kBanner + kInstalled, "HVNC32.DLL -" + kImported},
+    {"UninstallIgnoresMiddleWord", "winxp", kNoLibrary, false, nullptr, "HVNC32.DLL -",
+     Obstacle::kEarlierInstall, "uninstall whatever /Q", 0, "", "- - | HVServers=OLD dc0 | -"},
 
     // INSTALL on NT.
-    {"InstallInFrontOfDefault", "winxp", kRight, false, kConfig, "MSGINA.DLL", nullptr,
-     Obstacle::kNone, "INSTALL site.cfg", 0, kBanner + kInstalled, "HVNC32.DLL", nullptr,
-     kSettingsWritten, nullptr},
-    {"InstallInFrontOfAnotherProvider", "win2k", kRight, false, kConfig, "OTHER.DLL", nullptr,
-     Obstacle::kNone, "install", 0, kBanner + kInstalled, "HVNC32.DLL", "OTHER.DLL",
-     kSettingsWritten, nullptr},
-    {"InstallWhenActiveChangesNoChain", "nt40", kRight, false, kConfig, "hvnc32.dll", "OTHER.DLL",
-     Obstacle::kNone, "install", 0, kBanner + kInstalled, "hvnc32.dll", "OTHER.DLL",
-     kSettingsWritten, nullptr},
-    {"LibraryMissing", "nt40", kNoLibrary, false, kConfig, nullptr, nullptr, Obstacle::kNone,
-     "install /q", 1603, "HVN client DLL not found in {sys}" + kAbort, nullptr, nullptr, "no key",
-     nullptr},
-    {"LaterVersion", "win2k", TestLibrary::kVersion3502, false, kConfig, nullptr, nullptr,
-     Obstacle::kNone, "install", 1603, kBanner + kInvalidVersion, nullptr, nullptr, "no key",
-     nullptr},
-    {"VersionWithoutSpaces", "winxp", TestLibrary::kVersionWithoutSpaces, false, kConfig, nullptr,
-     nullptr, Obstacle::kNone, "install", 1603, kBanner + kInvalidVersion, nullptr, nullptr,
-     "no key", nullptr},
-    {"NoUsEnglishVersionBlock", "winxp", TestLibrary::kNoUsBlock, false, kConfig, nullptr, nullptr,
-     Obstacle::kNone, "install", 1603, kBanner + kInvalidVersion, nullptr, nullptr, "no key",
-     nullptr},
-    {"EmptyServerListWritesNothing", "winxp", kRight, false, "DOM CORP\nTimeout 5\n", nullptr,
-     nullptr, Obstacle::kNone, "install", 1603,
+    {"InstallInFrontOfDefault", "winxp", kRight, false, kConfig, "MSGINA.DLL -", Obstacle::kNone,
+     "INSTALL site.cfg", 0, kBanner + kInstalled, "HVNC32.DLL -" + kImported},
+    {"InstallInFrontOfAnotherProvider", "win2k", kRight, false, kConfig, "OTHER.DLL -",
+     Obstacle::kNone, "install", 0, kBanner + kInstalled, "HVNC32.DLL OTHER.DLL" + kImported},
+    {"InstallWhenActiveChangesNoChain", "nt40", kRight, false, kConfig, "hvnc32.dll OTHER.DLL",
+     Obstacle::kNone, "install", 0, kBanner + kInstalled, "hvnc32.dll OTHER.DLL" + kImported},
+    {"LibraryMissing", "nt40", kNoLibrary, false, kConfig, "- -", Obstacle::kNone, "install /q",
+     1603, "HVN client DLL not found in {sys}" + kAbort, kUntouched},
+    {"LaterVersion", "win2k", TestLibrary::kVersion3502, false, kConfig, "- -", Obstacle::kNone,
+     "install", 1603, kBanner + kInvalidVersion, kUntouched},
+    {"VersionWithoutSpaces", "winxp", TestLibrary::kVersionWithoutSpaces, false, kConfig, "- -",
+     Obstacle::kNone, "install", 1603, kBanner + kInvalidVersion, kUntouched},
+    {"NoUsEnglishVersionBlock", "winxp", TestLibrary::kNoUsBlock, false, kConfig, "- -",
+     Obstacle::kNone, "install", 1603, kBanner + kInvalidVersion, kUntouched},
+    {"EmptyServerListWritesNothing", "winxp", kRight, false, "DOM CORP\nTimeout 5\n", "- -",
+     Obstacle::kNone, "install", 1603,
      kBanner +
          "The Domain/Server list is empty. Refer to the HVN Administrator's Guide for more "
          "information." +
          kAbort,
-     nullptr, nullptr, "no key", nullptr},
-    {"SettingsKeyUnwritable", "winxp", kRight, false, kConfig, nullptr, nullptr,
-     Obstacle::kSettingsUnwritable, "install", 1603, kBanner + kCannotWrite, nullptr, nullptr, "",
-     nullptr},
-    {"WinlogonUnreadableKeepsImportedSettings", "winxp", kRight, false, kConfig, "MSGINA.DLL",
-     nullptr, Obstacle::kWinlogonUnreadable, "install", 1603, kBanner + kCannotReadWinlogon,
-     "MSGINA.DLL", nullptr, kSettingsWritten, nullptr},
-    {"WinlogonUnwritable", "winxp", kRight, false, kConfig, "OTHER.DLL", nullptr,
-     Obstacle::kWinlogonUnwritable, "install /Q", 1603, kCannotWrite, "OTHER.DLL", nullptr,
-     kSettingsWritten, nullptr},
-    {"ReactivationUnsafeWhileLibraryInUse", "winxp", kRight, false, kConfig, "OTHER.DLL",
-     "HVNC32.DLL", Obstacle::kLibraryHeldOpen, "install", 1603,
+     kUntouched},
+    {"SettingsKeyUnwritable", "winxp", kRight, false, kConfig, "- -", Obstacle::kSettingsUnwritable,
+     "install", 1603, kBanner + kCannotWrite, "- - |  | -"},
+    {"WinlogonUnreadableKeepsImportedSettings", "winxp", kRight, false, kConfig, "MSGINA.DLL -",
+     Obstacle::kWinlogonUnreadable, "install", 1603, kBanner + kCannotReadWinlogon,
+     "MSGINA.DLL -" + kImported},
+    {"WinlogonUnwritable", "winxp", kRight, false, kConfig, "OTHER.DLL -",
+     Obstacle::kWinlogonUnwritable, "install /Q", 1603, kCannotWrite, "OTHER.DLL -" + kImported},
+    {"ReactivationUnsafeWhileLibraryInUse", "winxp", kRight, false, kConfig, "OTHER.DLL HVNC32.DLL",
+     Obstacle::kLibraryHeldOpen, "install", 1603,
      kBanner +
          "It is not safe to reactivate the Halvern Client at this time because\n"
          "Windows has loaded HVNc32.DLL. Restart the computer and try again.\n\n"
@@ -166,61 +150,56 @@ const DravinCase kCases[] = {
          "after the HVC was installed. Uninstall the other GINA DLL(s) and try again.\n"
          "Always uninstall GINA DLLs in the reverse order of installation." +
          kAbort,
-     "OTHER.DLL", "HVNC32.DLL", kSettingsWritten, nullptr},
-    {"LibraryInUseBehindDefaultIsSafe", "winxp", kRight, false, kConfig, "MSGINA.DLL", nullptr,
-     Obstacle::kLibraryHeldOpen, "install", 0, kBanner + kInstalled, "HVNC32.DLL", nullptr,
-     kSettingsWritten, nullptr},
+     "OTHER.DLL HVNC32.DLL" + kImported},
+    {"LibraryInUseBehindDefaultIsSafe", "winxp", kRight, false, kConfig, "MSGINA.DLL -",
+     Obstacle::kLibraryHeldOpen, "install", 0, kBanner + kInstalled, "HVNC32.DLL -" + kImported},
 
     // INSTALLWEB.
-    {"WebNeedsNoLibrary", "winxp", kNoLibrary, false, kConfig, "MSGINA.DLL", nullptr,
-     Obstacle::kNone, "installweb site.cfg", 0, kBanner + "\nHVN/Web Client Configured.\n",
-     "MSGINA.DLL", nullptr, kSettingsWritten, nullptr},
-    {"WebQuiet", "nt40", kNoLibrary, false, kConfig, nullptr, nullptr, Obstacle::kNone,
-     "INSTALLWEB /Q", 0, "", nullptr, nullptr, kSettingsWritten, nullptr},
-    {"WebRefusedOn98", "win98", kRight, true, kConfig, nullptr, nullptr, Obstacle::kNone,
-     "installweb", 1603, kBanner + "\nHVN/Web Client cannot be installed on Windows 9x.\n" + kAbort,
-     nullptr, nullptr, "no key", nullptr},
+    {"WebNeedsNoLibrary", "winxp", kNoLibrary, false, kConfig, "MSGINA.DLL -", Obstacle::kNone,
+     "installweb site.cfg", 0, kBanner + "\nHVN/Web Client Configured.\n",
+     "MSGINA.DLL -" + kImported},
+    {"WebQuiet", "nt40", kNoLibrary, false, kConfig, "- -", Obstacle::kNone, "INSTALLWEB /Q", 0, "",
+     "- -" + kImported},
+    {"WebRefusedOn98", "win98", kRight, true, kConfig, "- -", Obstacle::kNone, "installweb", 1603,
+     kBanner + "\nHVN/Web Client cannot be installed on Windows 9x.\n" + kAbort, kUntouched},
 
     // UNINSTALL on NT.
-    {"UninstallToDefault", "winxp", kNoLibrary, false, nullptr, "HVNC32.DLL", nullptr,
-     Obstacle::kEarlierInstall, "UNINSTALL", 0, kBanner + "\nHVN Client Uninstalled.\n", nullptr,
-     nullptr, "HVServers=OLD dc0", nullptr},
-    {"UninstallWithRemovedSuccessor", "win2k", kNoLibrary, false, nullptr, "HVNC32.DLL", "GONE.DLL",
-     Obstacle::kNone, "uninstall /q", 0, "", nullptr, nullptr, "", nullptr},
-    {"DeactivationUnsafeChangesNothing", "winxp", kNoLibrary, false, nullptr, "OTHER.DLL",
-     "HVNC32.DLL", Obstacle::kEarlierInstall, "uninstall", 1603,
+    {"UninstallToDefault", "winxp", kNoLibrary, false, nullptr, "HVNC32.DLL -",
+     Obstacle::kEarlierInstall, "UNINSTALL", 0, kBanner + "\nHVN Client Uninstalled.\n",
+     "- - | HVServers=OLD dc0 | -"},
+    {"UninstallWithRemovedSuccessor", "win2k", kNoLibrary, false, nullptr, "HVNC32.DLL GONE.DLL",
+     Obstacle::kNone, "uninstall /q", 0, "", "- - |  | -"},
+    {"DeactivationUnsafeChangesNothing", "winxp", kNoLibrary, false, nullptr,
+     "OTHER.DLL HVNC32.DLL", Obstacle::kEarlierInstall, "uninstall", 1603,
      kBanner +
          "It is not safe to deactivate the HVC at this time because another GINA DLL has\n"
          "been installed after the HVC. Uninstall the other GINA DLL(s) in the reverse\n"
          "order of installation and try again." +
          kAbort,
-     "OTHER.DLL", "HVNC32.DLL", "HVServers=OLD dc0; Timeout=9", nullptr},
-    {"UninstallWinlogonUnreadable", "nt40", kNoLibrary, false, nullptr, "HVNC32.DLL", nullptr,
-     Obstacle::kWinlogonUnreadable, "uninstall /q", 1603, kCannotReadWinlogon, "HVNC32.DLL",
-     nullptr, "no key", nullptr},
-    {"UninstallWinlogonUnwritable", "winxp", kNoLibrary, false, nullptr, "HVNC32.DLL", "OTHER.DLL",
-     Obstacle::kWinlogonUnwritable, "uninstall", 1603, kBanner + kCannotWrite, "HVNC32.DLL",
-     "OTHER.DLL", "no key", nullptr},
+     "OTHER.DLL HVNC32.DLL | " + kEarlierSettings + " | -"},
+    {"UninstallWinlogonUnreadable", "nt40", kNoLibrary, false, nullptr, "HVNC32.DLL -",
+     Obstacle::kWinlogonUnreadable, "uninstall /q", 1603, kCannotReadWinlogon,
+     "HVNC32.DLL - | no key | -"},
+    {"UninstallWinlogonUnwritable", "winxp", kNoLibrary, false, nullptr, "HVNC32.DLL OTHER.DLL",
+     Obstacle::kWinlogonUnwritable, "uninstall", 1603, kBanner + kCannotWrite,
+     "HVNC32.DLL OTHER.DLL | no key | -"},
 
     // Windows 98.
-    {"Install98", "win98", kRight, true, kConfig, nullptr, nullptr, Obstacle::kNone, "install", 0,
-     kBanner + kInstalled, nullptr, nullptr, kSettingsWritten, kStartupPath},
-    {"Install98WithoutLibrary", "win98", kNoLibrary, true, kConfig, nullptr, nullptr,
-     Obstacle::kNone, "install", 1603, kBanner + "HVN client DLL not found in {sys}" + kAbort,
-     nullptr, nullptr, "no key", nullptr},
-    {"Install98WithoutStartupProgram", "win98", kRight, false, kConfig, nullptr, nullptr,
-     Obstacle::kNone, "install", 1603, kBanner + "HVNc9x.exe not found in {sys}" + kAbort, nullptr,
-     nullptr, "no key", nullptr},
-    {"Install98WrongVersion", "win98", TestLibrary::kVersion3502, true, kConfig, nullptr, nullptr,
+    {"Install98", "win98", kRight, true, kConfig, "- -", Obstacle::kNone, "install", 0,
+     kBanner + kInstalled, std::string("- - | ") + kSettingsWritten + " | " + kStartupPath},
+    {"Install98WithoutLibrary", "win98", kNoLibrary, true, kConfig, "- -", Obstacle::kNone,
+     "install", 1603, kBanner + "HVN client DLL not found in {sys}" + kAbort, kUntouched},
+    {"Install98WithoutStartupProgram", "win98", kRight, false, kConfig, "- -", Obstacle::kNone,
+     "install", 1603, kBanner + "HVNc9x.exe not found in {sys}" + kAbort, kUntouched},
+    {"Install98WrongVersion", "win98", TestLibrary::kVersion3502, true, kConfig, "- -",
      Obstacle::kNone, "install /q", 1603,
      "Invalid version number in HVN client DLL. This installation program is only\n"
      "compatible with V3.5 of the HVN client DLL.\n\n"
      "HVN Client DLL: {sys}\\HVNc9x.dll" +
          kAbort,
-     nullptr, nullptr, "no key", nullptr},
-    {"Uninstall98", "win98", kNoLibrary, false, nullptr, nullptr, nullptr,
-     Obstacle::kEarlierInstall, "uninstall", 0, kBanner + "\nHVN Client Uninstalled.\n", nullptr,
-     nullptr, "HVServers=OLD dc0", nullptr},
+     kUntouched},
+    {"Uninstall98", "win98", kNoLibrary, false, nullptr, "- -", Obstacle::kEarlierInstall,
+     "uninstall", 0, kBanner + "\nHVN Client Uninstalled.\n", "- - | HVServers=OLD dc0 | -"},
 };
 
 // "\n" as CR LF and "{sys}" as the system directory.
@@ -271,11 +250,26 @@ class DravinTest : public testing::Test {
     DeleteMachineValue(kRunServices, "HVNc9x");
   }
 
-  static void SetChainValue(const char* name, const char* value) {
-    if (value != nullptr)
-      SetMachineString(kWinlogon, name, value);
+  static void SetChainValue(const char* name, const std::string& value) {
+    if (value != "-")
+      SetMachineString(kWinlogon, name, value.c_str());
     else
       DeleteMachineValue(kWinlogon, name);
+  }
+
+  // "GinaDLL REM_GinaDLL", "-" for an absent value.
+  static void SetChain(const std::string& chain) {
+    const size_t space = chain.find(' ');
+    SetChainValue("GinaDLL", chain.substr(0, space));
+    SetChainValue("REM_GinaDLL", chain.substr(space + 1));
+  }
+
+  // The chain, the client settings and the 9x start-up entry, as one text.
+  static std::string MachineState() {
+    bool present = false;
+    std::string entry = ReadMachineString(kRunServices, "HVNc9x", &present);
+    return ChainValue("GinaDLL") + " " + ChainValue("REM_GinaDLL") + " | " + ClientSettingsText() +
+           " | " + (present ? entry : "-");
   }
 
   static void WriteEarlierInstall(bool windows_98) {
@@ -297,7 +291,7 @@ class DravinTest : public testing::Test {
   static std::string ChainValue(const char* name) {
     bool present = false;
     std::string value = ReadMachineString(kWinlogon, name, &present);
-    return present ? value : "(absent)";
+    return present ? value : "-";
   }
 
   TempDir folder_;
@@ -328,8 +322,7 @@ TEST_P(DravinCaseTest, PrintsExactlyAndLeavesTheRegistryAsExpected) {
     folder_.WriteFile("hvnclnt.cfg", c.config);
     folder_.WriteFile("site.cfg", c.config);
   }
-  SetChainValue("GinaDLL", c.gina);
-  SetChainValue("REM_GinaDLL", c.rem_gina);
+  SetChain(c.chain);
 
   std::unique_ptr<RegistryAccessDenial> denial;
   std::unique_ptr<FileHold> hold;
@@ -358,13 +351,7 @@ TEST_P(DravinCaseTest, PrintsExactlyAndLeavesTheRegistryAsExpected) {
   denial.reset();
   EXPECT_EQ(run.output, AsPrinted(c.output));
   EXPECT_EQ(run.exit_code, c.exit_code);
-  EXPECT_EQ(ChainValue("GinaDLL"), c.gina_after ? c.gina_after : "(absent)");
-  EXPECT_EQ(ChainValue("REM_GinaDLL"), c.rem_gina_after ? c.rem_gina_after : "(absent)");
-  EXPECT_EQ(ClientSettingsText(), c.settings_after);
-  bool present = false;
-  std::string entry = ReadMachineString(kRunServices, "HVNc9x", &present);
-  EXPECT_EQ(present ? entry : "(absent)",
-            c.run_services_after ? AsPrinted(c.run_services_after) : "(absent)");
+  EXPECT_EQ(MachineState(), AsPrinted(c.after));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, DravinCaseTest, testing::ValuesIn(kCases),
@@ -378,16 +365,14 @@ TEST_F(DravinTest, RoundTripOnXpLeavesTheRegistryAsFound) {
   SystemFile library(TestLibraryPath(kRight), "HVNc32.dll");
   SystemFile other_provider(TestLibraryPath(kRight), "OTHER.DLL");
   folder_.WriteFile("hvnclnt.cfg", kConfig);
-  SetChainValue("GinaDLL", "OTHER.DLL");
+  SetChain("OTHER.DLL -");
   const auto winlogon = MachineValues(kWinlogon);
   const auto run_services = MachineValues(kRunServices);
 
   DravinRun install = RunDravin("install /q", folder_.path(), "winxp");
   EXPECT_EQ(install.exit_code, 0u);
   EXPECT_EQ(install.output, "");
-  EXPECT_EQ(ChainValue("GinaDLL"), "HVNC32.DLL");
-  EXPECT_EQ(ChainValue("REM_GinaDLL"), "OTHER.DLL");
-  EXPECT_EQ(ClientSettingsText(), kSettingsWritten);
+  EXPECT_EQ(MachineState(), "HVNC32.DLL OTHER.DLL" + kImported);
 
   DravinRun uninstall = RunDravin("uninstall /q", folder_.path(), "winxp");
   EXPECT_EQ(uninstall.exit_code, 0u);
