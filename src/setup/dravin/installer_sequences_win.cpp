@@ -42,12 +42,12 @@ struct SystemFile {
 // another file.
 bool LocateSystemFile(const char* name, SystemFile* file, ConsoleWriter& out) {
   if (!SystemDirectoryPath(name, file->path, sizeof(file->path))) {
-    out.Write("Cannot form the path of ");
-    out.Write(name);
-    Abort(out, " in the Windows system directory.");
+    out.Write(kCannotFormPath);
+    Abort(out, name, kCannotFormPathEnd);
     return false;
   }
-  const size_t directory_length = std::strrchr(file->path, '\\') - file->path;
+  // The path is the directory, one backslash and `name`.
+  const size_t directory_length = std::strlen(file->path) - std::strlen(name) - 1;
   std::memcpy(file->directory, file->path, directory_length);
   file->directory[directory_length] = '\0';
   return true;
@@ -72,11 +72,11 @@ bool CanReadLogonChain() {
 uint32_t AbortOnConfigFile(const ConfigFileStatus& status, ConsoleWriter& out) {
   if (status.problem == ConfigFileProblem::kServerListFull) {
     out.Write(kCannotReadConfigFile);
-    return Abort(out, "\nThe Domain/Server list does not fit in 4096 bytes.");
+    return Abort(out, kServerListTooLong);
   }
   if (status.problem == ConfigFileProblem::kValueTooLong) {
     out.Write(kCannotReadConfigFile);
-    return Abort(out, "\nA value is longer than 255 characters.");
+    return Abort(out, kConfigValueTooLong);
   }
   return Abort(out, kCannotReadConfigFile);
 }

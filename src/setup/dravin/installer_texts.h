@@ -17,9 +17,14 @@ constexpr char kInvalidVersion[] =
     "compatible with V3.5 of the HVN client DLL.\n\n"
     "HVN Client DLL: ";
 constexpr char kStartupProgramNotFound[] = "HVNc9x.exe not found in ";
+constexpr char kCannotFormPath[] = "Cannot form the path of ";  // then the file name and:
+constexpr char kCannotFormPathEnd[] = " in the Windows system directory.";
 constexpr char kWebOn9x[] = "\nHVN/Web Client cannot be installed on Windows 9x.\n";
 
 constexpr char kCannotReadConfigFile[] = "Cannot read client configuration file.";
+// Second lines after kCannotReadConfigFile for a file refused because a limit is exceeded.
+constexpr char kServerListTooLong[] = "\nThe Domain/Server list does not fit in 4096 bytes.";
+constexpr char kConfigValueTooLong[] = "\nA value is longer than 255 characters.";
 constexpr char kEmptyServerList[] =
     "The Domain/Server list is empty. Refer to the HVN Administrator's Guide for more "
     "information.";

@@ -52,6 +52,14 @@ const std::string kInvalidVersion =
 const char kConfig[] = "# policy servers\nDOM CORP\tdc1 dc2\nTimeout 3000\n";
 const char kSettingsWritten[] = "HVServers=CORP dc1 dc2; Timeout=3000";
 const std::string kLongName(256, 'n');
+// 200 domain lines, 25 bytes each in the server list: more than its 4096 bytes hold.
+std::string OversizedConfig() {
+  std::string config;
+  for (int i = 0; i < 200; ++i)
+    config += "DOM D" + std::to_string(1000 + i) + " server.example.com\n";
+  return config;
+}
+const std::string kOversizedConfig = OversizedConfig();
 
 enum class Obstacle {
   kNone,
@@ -132,6 +140,13 @@ const DravinCase kCases[] = {
      kBanner +
          "The Domain/Server list is empty. Refer to the HVN Administrator's Guide for more "
          "information." +
+         kAbort,
+     kUntouched},
+    {"OversizedServerListIsRefused", "winxp", kRight, false, kOversizedConfig.c_str(), "- -",
+     Obstacle::kNone, "install", 1603,
+     kBanner +
+         "Cannot read client configuration file.\nThe Domain/Server list does not fit in "
+         "4096 bytes." +
          kAbort,
      kUntouched},
     {"SettingsKeyUnwritable", "winxp", kRight, false, kConfig, "- -", Obstacle::kSettingsUnwritable,
