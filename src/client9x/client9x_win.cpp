@@ -112,7 +112,7 @@ void AttachProcess(HINSTANCE library) {
     MigrateEarlierSettings();
     PasswordDialogState& state = DialogState();
     state.MessageBox = {win9x::MessageBox9x, nullptr};
-    process.Settings.LoadFromMachine();
+    process.Settings.Load(HKEY_LOCAL_MACHINE, kClientSettingsKey);
     state.Settings = &process.Settings;
     Build9xRecognitionTable();
     if (g_shared_hook.Hook == nullptr) {

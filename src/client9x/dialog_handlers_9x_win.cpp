@@ -5,6 +5,7 @@
 #include "platform/ansi_text.h"
 #include "platform/exception_guard.h"
 #include "platform/registry.h"
+#include "platform/secure_zero.h"
 #include "policy/check_context.h"
 
 namespace hvn::win9x {
@@ -27,9 +28,9 @@ void FinishPreparation(HWND dialog) {
 }
 
 void ClearCheckSecrets(PasswordDialogState& state) {
-  ClearSecret(state.OldPassword, sizeof(state.OldPassword));
-  ClearSecret(state.NewPassword, sizeof(state.NewPassword));
-  ClearSecret(state.Confirm, sizeof(state.Confirm));
+  platform::SecureZero(state.OldPassword, sizeof(state.OldPassword));
+  platform::SecureZero(state.NewPassword, sizeof(state.NewPassword));
+  platform::SecureZero(state.Confirm, sizeof(state.Confirm));
   ClearCheckContext(state.Context);
 }
 
