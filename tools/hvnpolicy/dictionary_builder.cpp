@@ -39,7 +39,7 @@ class TemporaryFiles {
     for (const std::string& path : paths_) std::remove(path.c_str());
   }
   std::string Add() {
-    paths_.push_back(stem_ + ".run" + std::to_string(paths_.size()));
+    paths_.push_back(stem_ + ".run" + std::to_string(next_++));
     return paths_.back();
   }
   void Forget(const std::string& path) {
@@ -50,6 +50,7 @@ class TemporaryFiles {
  private:
   std::string stem_;
   std::vector<std::string> paths_;
+  unsigned next_ = 0;
 };
 
 // Writes entries in ascending order, each once: to the dictionary (CR LF lines) or to a run
