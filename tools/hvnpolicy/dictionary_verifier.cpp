@@ -63,17 +63,6 @@ std::string FormProblems(DictionaryEncoding encoding, const Line& line) {
   return problems;
 }
 
-// Wildcard entries are "!!PREFIX*!!" or "!!*SUFFIX!!".
-bool LooksLikeBadWildcard(DictionaryEncoding encoding, const std::string& bytes) {
-  size_t units = bytes.size() / UnitBytes(encoding);
-  auto at = [&](size_t i) { return UnitAt(encoding, bytes, i); };
-  if (units < 2 || at(0) != '!' || at(1) != '!') return false;
-  bool ends_bang = units >= 4 && at(units - 1) == '!' && at(units - 2) == '!';
-  bool prefix = ends_bang && units >= 6 && at(units - 3) == '*' && at(2) != '*';
-  bool suffix = ends_bang && units >= 6 && at(2) == '*' && at(units - 3) != '*';
-  return !prefix && !suffix;
-}
-
 }  // namespace
 
 std::u16string EntryText(DictionaryEncoding encoding, const std::string& bytes, size_t max_units) {
@@ -153,9 +142,6 @@ bool VerifyDictionary(const std::string& path, DictionaryVerifyObserver& observe
         problem(line.number, false, "repeats line " + std::to_string(previous_number));
       }
     }
-    if (LooksLikeBadWildcard(encoding, line.bytes))
-      problem(line.number, false,
-              "begins with !! but is neither a !!PREFIX*!! nor a !!*SUFFIX!! wildcard entry");
     previous = line.bytes;
     previous_number = line.number;
     has_previous = true;

@@ -17,7 +17,7 @@ struct DictionaryVerifyReport {
   uint64_t lines = 0;
   uint64_t entries = 0;   // lines after the first
   uint64_t errors = 0;    // lines the rule may not search correctly
-  uint64_t warnings = 0;  // harmless oddities (repeats, malformed wildcard entries)
+  uint64_t warnings = 0;  // harmless oddities: repeated entries, a file without entries
 };
 
 class DictionaryVerifyObserver {
