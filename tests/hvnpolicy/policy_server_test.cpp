@@ -218,7 +218,7 @@ TEST_F(PolicyServerTest, ServeAnswersTheClientsQueryOnLoopback) {
   EXPECT_EQ(policy.rule2600.MinLength, 14u);
 
   RuleResults results = {};
-  results.Outcome[7] = kFailed;  // rule 2600
+  results.Outcome[7] = RuleOutcome::kFailed;  // rule 2600
   FormatRejectionRequest(request.data(), request.size(), results, u"SALES", u"jdoe");
   AskServer(live, u"SALES", request.data(), reply.data(), kReplyBytes);
   EXPECT_EQ(std::u16string(reply.data()), u"jdoe@SALES (Everyone): 2600\nToo short.");

@@ -10,6 +10,7 @@
 #include "live_query.h"
 #include "platform/secure_zero.h"
 #include "policy/check_context.h"
+#include "policy/policy_fields.h"
 #include "policy/policy_reply.h"
 #include "policy_source.h"
 #include "policy_wire.h"
@@ -66,15 +67,15 @@ int Usage(const std::string& message) {
 
 void PrintRule(const PasswordPolicy& policy, const RuleResults& results, size_t index,
                const CheckContext& context) {
-  const bool enabled = RuleEnabled(policy, index);
-  const uint32_t outcome = results.Outcome[index];
+  const bool enabled = IsRuleEnabled(policy, index);
+  const RuleOutcome outcome = results.Outcome[index];
   std::u16string words =
       enabled ? DescribeRule(policy, index, context.Rule2900Text) : u"(disabled)";
-  if (enabled && outcome == kNotEvaluated) words += u" (no old password given)";
-  if (outcome == kNotEvaluable) words += u" (the dictionary cannot be opened or read)";
+  if (enabled && outcome == RuleOutcome::kNotEvaluated) words += u" (no old password given)";
+  if (outcome == RuleOutcome::kNotEvaluable) words += u" (the dictionary cannot be opened or read)";
   std::printf("  rule %u  %-14s %s\n", static_cast<unsigned>(kRuleCodes[index]),
               OutcomeName(outcome), ConsoleText(words).c_str());
-  if (kRuleCodes[index] == 3000 && outcome == kFailed) {
+  if (kRuleCodes[index] == 3000 && outcome == RuleOutcome::kFailed) {
     DictionaryMatch match;
     if (FindDictionaryMatch(context, policy.rule3000, match)) {
       std::printf("             matched entry \"%s\" through %s\n",
@@ -190,7 +191,7 @@ int RunCheck(const std::vector<std::string>& args) {
                       static_cast<uint32_t>(secrets.new_length * 2), text,
                       static_cast<uint32_t>(std::char_traits<char16_t>::length(text) * 2));
   RuleResults results;
-  const bool accepted = EvaluatePolicy(results, secrets.context, *policy) != 0;
+  const bool accepted = EvaluatePolicy(results, secrets.context, *policy);
 
   std::printf("Policy: %s\n", source.c_str());
   std::printf("User: %s%s%s\n", user.empty() ? "(none)" : ConsoleText(user).c_str(),
@@ -198,7 +199,7 @@ int RunCheck(const std::vector<std::string>& args) {
   for (size_t i = 0; i < kRuleCount; ++i) PrintRule(*policy, results, i, secrets.context);
   std::string failed;
   for (size_t i = 0; i < kRuleCount; ++i) {
-    if (results.Outcome[i] != kFailed) continue;
+    if (results.Outcome[i] != RuleOutcome::kFailed) continue;
     failed += (failed.empty() ? "" : ", ") + std::to_string(kRuleCodes[i]);
   }
   std::printf("Verdict: %s (%s%s%s)\n", accepted ? "ACCEPTED" : "REFUSED",

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "policy/policy_fields.h"
 #include "rule_description.h"
 #include "utf8_text.h"
 
@@ -68,7 +69,7 @@ std::u16string ComposeMessage(MessageKind kind, const StoredPolicy& stored,
   if (!rejection_texts) {
     listed.clear();
     for (size_t i = 0; i < kRuleCount; ++i)
-      if (RuleEnabled(policy, i)) listed.push_back(i);
+      if (IsRuleEnabled(policy, i)) listed.push_back(i);
   }
   std::vector<std::pair<std::u16string, std::u16string>> values = {
       {u"{user}", user},

@@ -1,127 +1,104 @@
 #include "policy_wire.h"
 
+#include "policy/policy_fields.h"
 #include "policy/policy_reply.h"
 #include "utf8_text.h"
 
 namespace hvn::tool {
 namespace {
 
-class RecordWriter {
- public:
-  RecordWriter(std::u16string& reply, std::vector<std::string>& problems, uint32_t code)
-      : reply_(reply), problems_(problems), code_(code) {
-    record_ = Widen(std::to_string(code).c_str());
-  }
-  ~RecordWriter() {
-    if (record_.size() > kMaxRecordLength)
-      problems_.push_back("the record of rule " + std::to_string(code_) + " has " +
-                          std::to_string(record_.size()) +
-                          " characters; the client reads only the first 1,023");
-    reply_ += record_;
-    reply_ += u'\a';
-  }
-  // Numbers above 2^31 - 1 go as their negative 32-bit form, which reads back the same.
-  RecordWriter& Number(uint32_t value) {
-    int32_t as_signed = static_cast<int32_t>(value);
-    record_ += u'\t';
-    record_ += Widen(std::to_string(as_signed).c_str());
-    return *this;
-  }
-  RecordWriter& Text(const std::u16string& text, const char* what) {
-    record_ += u'\t';
-    bool dropped = false;
-    for (char16_t c : text) {
-      if (c == u'\t' || c == u'\a' || c == u'\0') {
-        dropped = true;
-        continue;
-      }
-      record_ += c;
-    }
-    if (dropped)
-      problems_.push_back(std::string(what) + " of rule " + std::to_string(code_) +
-                          " holds TAB or BEL, which the wire form cannot carry: left out");
-    return *this;
-  }
-
- private:
-  std::u16string& reply_;
-  std::vector<std::string>& problems_;
-  uint32_t code_;
-  std::u16string record_;
+// One reply record while it is assembled from the field table.
+struct Record {
+  uint32_t key = 0;
+  bool has_enable = false;  // the record enables its rule, and is sent only when that is on
+  bool enabled = false;
+  bool any_set = false;  // for records that enable nothing: sent when a field is not zero
+  std::vector<std::u16string> fields;
 };
 
-std::u16string Chars(const char16_t* text) {
-  return text != nullptr ? std::u16string(text) : std::u16string();
+std::u16string NumberText(uint32_t value) {
+  // Numbers above 2^31 - 1 go as their negative 32-bit form, which reads back the same.
+  return Widen(std::to_string(static_cast<int32_t>(value)).c_str());
 }
 
-void Similarity(std::u16string& reply, std::vector<std::string>& problems, uint32_t code,
-                const SimilarityRule& rule) {
-  RecordWriter(reply, problems, code)
-      .Number(rule.Bidir)
-      .Number(rule.Substitute)
-      .Number(rule.Tolerance);
+std::u16string WireText(const std::u16string& text, uint32_t key, const char* what,
+                        std::vector<std::string>& problems) {
+  std::u16string kept;
+  for (char16_t c : text)
+    if (c != u'\t' && c != u'\a' && c != u'\0') kept += c;
+  if (kept.size() != text.size())
+    problems.push_back(std::string(what) + " of record " + std::to_string(key) +
+                       " holds TAB or BEL, which the wire form cannot carry: left out");
+  return kept;
+}
+
+Record& RecordFor(std::vector<Record>& records, uint32_t key) {
+  for (Record& record : records)
+    if (record.key == key) return record;
+  records.push_back(Record());
+  records.back().key = key;
+  return records.back();
 }
 
 }  // namespace
 
 std::u16string FormatPolicyReply(const PasswordPolicy& policy, const char16_t* rule2900_text,
                                  std::vector<std::string>& problems) {
+  // The records and their fields in the order of the field table, which is the order the
+  // client's parser reads them in.
+  std::vector<Record> records;
+  for (const PolicyField& row : PolicyFields()) {
+    if (row.wire == PolicyWire::kNone) continue;
+    Record& record = RecordFor(records, row.record);
+    if (row.wire == PolicyWire::kEnable) {
+      record.has_enable = true;
+      record.enabled = FieldOf<uint32_t>(policy, row) != 0;
+      continue;
+    }
+    std::u16string value;
+    switch (row.type) {
+      case PolicyFieldType::kCharSet:
+        value = WireText(FieldOf<char16_t[kCharSetCapacity + 1]>(policy, row), row.record,
+                         "a character set", problems);
+        break;
+      case PolicyFieldType::kAnsiText:
+        value = WireText(FromAnsi(FieldOf<char[kPathSize]>(policy, row)), row.record, "a text",
+                         problems);
+        break;
+      default:
+        value = NumberText(FieldOf<uint32_t>(policy, row));
+        record.any_set = record.any_set || FieldOf<uint32_t>(policy, row) != 0;
+        break;
+    }
+    // One wire text fills two fields (the dictionary path): the client's path, the later row,
+    // is sent when it is set.
+    if (row.wire == PolicyWire::kSameField) {
+      if (!value.empty() && !record.fields.empty()) record.fields.back() = value;
+      continue;
+    }
+    record.fields.push_back(value);
+  }
+
   std::u16string reply;
-  if (policy.MinComplianceLevel != 0)
-    RecordWriter(reply, problems, 0).Number(policy.MinComplianceLevel);
-  if (policy.rule1000.Enabled != 0) Similarity(reply, problems, 1000, policy.rule1000);
-  for (int class_number = 1; class_number <= 6; ++class_number) {
-    const CharClassRule& rule = policy.ClassRule(class_number);
-    if (rule.Enabled == 0) continue;
-    RecordWriter(reply, problems, kRuleCodes[class_number])
-        .Number(rule.MustContain)
-        .Text(Chars(rule.CharSet), "the character set")
-        .Number(rule.MinCount)
-        .Number(rule.Embedded)
-        .Number(rule.StartPos)
-        .Number(rule.EndPos);
-  }
-  if (policy.rule2600.Enabled != 0) {
-    RecordWriter(reply, problems, 2600)
-        .Number(policy.rule2600.MinLength)
-        .Number(policy.rule2600.MaxLength)
-        .Number(policy.rule2600.Exactly7or14);
-  }
-  if (policy.rule2700.Enabled != 0)
-    RecordWriter(reply, problems, 2700).Number(policy.rule2700.MinUniqueChars);
-  if (policy.rule2800.Enabled != 0) Similarity(reply, problems, 2800, policy.rule2800);
-  if (policy.rule2900.Enabled != 0) {
-    RecordWriter(reply, problems, 2900)
-        .Number(policy.rule2900.Bidir)
-        .Number(policy.rule2900.Substitute)
-        .Number(policy.rule2900.Tolerance)
-        .Text(Chars(rule2900_text), "the text");
-  }
-  const DictionaryRule& dictionary = policy.rule3000;
-  if (dictionary.Enabled != 0) {
-    const char* path = dictionary.ClientDictFile[0] != '\0' ? dictionary.ClientDictFile
-                                                            : dictionary.ServerDictFile;
-    RecordWriter(reply, problems, 3000)
-        .Text(FromAnsi(path), "the dictionary path")
-        .Number(dictionary.Bidir)
-        .Number(dictionary.Substitute)
-        .Number(dictionary.Tolerance);
-  }
-  if (dictionary.Wildcard != 0) RecordWriter(reply, problems, 3001).Number(dictionary.Wildcard);
-  const ComplexityRule& complexity = policy.rule3100;
-  if (complexity.Enabled != 0) {
-    RecordWriter record(reply, problems, 3100);
-    record.Number(complexity.csAlpha)
-        .Number(complexity.csUpperAlpha)
-        .Number(complexity.csLowerAlpha)
-        .Number(complexity.csNumeric)
-        .Number(complexity.csSpecial)
-        .Number(complexity.csHigh)
-        .Number(complexity.MinComplianceLevel)
-        .Number(complexity.MustComply);
-    // The record replaces all six character sets, so it carries those of the class rules.
-    for (int class_number = 1; class_number <= 6; ++class_number)
-      record.Text(Chars(policy.ClassRule(class_number).CharSet), "the character set");
+  for (Record& record : records) {
+    if (record.has_enable ? !record.enabled : !record.any_set) continue;
+    if (record.key == 2900) {
+      record.fields.push_back(
+          WireText(rule2900_text != nullptr ? rule2900_text : u"", 2900, "the text", problems));
+    }
+    if (record.key == 3100) {
+      // The record replaces all six character sets, so it carries those of the class rules.
+      for (int class_number = 1; class_number <= 6; ++class_number)
+        record.fields.push_back(
+            WireText(policy.ClassRule(class_number).CharSet, 3100, "a character set", problems));
+    }
+    std::u16string text = Widen(std::to_string(record.key).c_str());
+    for (const std::u16string& field : record.fields) text += u'\t' + field;
+    if (text.size() > kMaxRecordLength)
+      problems.push_back("the record of rule " + std::to_string(record.key) + " has " +
+                         std::to_string(text.size()) +
+                         " characters; the client reads only the first 1,023");
+    reply += text + u'\a';
   }
   if (reply.size() > kMaxReplyCharacters)
     problems.push_back("the policy has " + std::to_string(reply.size()) +

@@ -1,6 +1,7 @@
 #include "rule_description.h"
 
 #include "policy/check_context.h"
+#include "policy/policy_fields.h"
 #include "utf8_text.h"
 
 namespace hvn::tool {
@@ -100,27 +101,6 @@ std::u16string ComplexityWords(const ComplexityRule& rule) {
 
 }  // namespace
 
-bool RuleEnabled(const PasswordPolicy& policy, size_t index) {
-  switch (index) {
-    case 0:
-      return policy.rule1000.Enabled != 0;
-    case 7:
-      return policy.rule2600.Enabled != 0;
-    case 8:
-      return policy.rule2700.Enabled != 0;
-    case 9:
-      return policy.rule2800.Enabled != 0;
-    case 10:
-      return policy.rule2900.Enabled != 0;
-    case 11:
-      return policy.rule3000.Enabled != 0;
-    case 12:
-      return policy.rule3100.Enabled != 0;
-    default:
-      return index >= 1 && index <= 6 && policy.ClassRule(static_cast<int>(index)).Enabled != 0;
-  }
-}
-
 std::u16string DescribeRule(const PasswordPolicy& policy, size_t index,
                             const char16_t* rule2900_text) {
   switch (index) {
@@ -164,17 +144,18 @@ std::string DescribeThreshold(const PasswordPolicy& policy) {
   return words;
 }
 
-const char* OutcomeName(uint32_t outcome) {
+const char* OutcomeName(RuleOutcome outcome) {
   switch (outcome) {
-    case kPassed:
+    case RuleOutcome::kPassed:
       return "passed";
-    case kFailed:
+    case RuleOutcome::kFailed:
       return "FAILED";
-    case kNotEvaluable:
+    case RuleOutcome::kNotEvaluable:
       return "not evaluable";
-    default:
-      return "not evaluated";
+    case RuleOutcome::kNotEvaluated:
+      break;
   }
+  return "not evaluated";
 }
 
 }  // namespace hvn::tool

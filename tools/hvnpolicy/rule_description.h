@@ -7,12 +7,10 @@
 #include <cstdint>
 #include <string>
 
+#include "policy/check_context.h"
 #include "policy/password_policy.h"
 
 namespace hvn::tool {
-
-// Whether rule `index` (0-12, in the fixed order) is enabled in `policy`.
-bool RuleEnabled(const PasswordPolicy& policy, size_t index);
 
 // What rule `index` of `policy` asks, in words (its settings included). `rule2900_text` is the
 // text rule 2900 compares with (may be null).
@@ -22,8 +20,8 @@ std::u16string DescribeRule(const PasswordPolicy& policy, size_t index,
 // What the policy-wide threshold (and rule 3100's MustComply) make of the outcomes.
 std::string DescribeThreshold(const PasswordPolicy& policy);
 
-// "passed", "FAILED", "not evaluated", "not evaluable" for outcome values 0 to 3.
-const char* OutcomeName(uint32_t outcome);
+// "passed", "FAILED", "not evaluated" or "not evaluable".
+const char* OutcomeName(RuleOutcome outcome);
 
 }  // namespace hvn::tool
 
