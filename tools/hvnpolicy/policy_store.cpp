@@ -87,9 +87,10 @@ bool PolicyStore::Load(HKEY root, const std::string& path, std::string& error) {
       DWORD size = kMembersSize;
       DWORD type = 0;
       std::fill(members.begin(), members.end(), '\0');
-      if (::RegEnumValueA(groups_key.Get(), index, name, &name_length, nullptr, &type,
-                          reinterpret_cast<BYTE*>(members.data()), &size) != 0)
-        break;
+      LONG rc = ::RegEnumValueA(groups_key.Get(), index, name, &name_length, nullptr, &type,
+                                reinterpret_cast<BYTE*>(members.data()), &size);
+      if (rc == ERROR_MORE_DATA) continue;  // a group too large to hold: left out
+      if (rc != 0) break;
       groups_[Upper(std::string(name, name_length))] = ColonList(members.data(), size);
     }
   }

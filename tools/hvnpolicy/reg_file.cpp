@@ -1,5 +1,6 @@
 #include "reg_file.h"
 
+#include <cctype>
 #include <cstring>
 #include <vector>
 
@@ -125,8 +126,11 @@ bool ParseData(const std::string& rest, bool unicode_values, uint32_t& type, std
   }
   if (StartsWithNoCase(rest, "hex(")) {
     size_t close = rest.find("):");
-    if (close == std::string::npos) return false;
-    type = static_cast<uint32_t>(std::stoul("0" + rest.substr(4, close - 4), nullptr, 16));
+    if (close == std::string::npos || close < 5 || close > 12) return false;
+    std::string digits = rest.substr(4, close - 4);
+    for (char c : digits)
+      if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
+    type = static_cast<uint32_t>(std::stoul(digits, nullptr, 16));
     if (!ParseHexBytes(rest.substr(close + 2), data)) return false;
     if (unicode_values && (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ))
       data = NarrowUnicodeData(data);

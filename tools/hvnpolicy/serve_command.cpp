@@ -27,6 +27,9 @@ const char kUsage[] =
 
 constexpr size_t kDatagramBytes = 65536;
 constexpr uint32_t kPollMs = 200;
+// The most characters of a request the log shows, so a flood of large datagrams cannot fill
+// the disk as fast as it arrives.
+constexpr size_t kMaxLoggedRequest = 600;
 
 int Usage(const std::string& message) {
   if (!message.empty()) std::fprintf(stderr, "hvnpolicy serve: %s\n", message.c_str());
@@ -150,8 +153,9 @@ int RunServe(const std::vector<std::string>& args) {
     std::string summary;
     std::string reply = AnswerRequest(*store, datagram.get(), static_cast<size_t>(size), summary);
     // Logged before the answer goes out, so a reader who has the answer finds the line.
-    std::fprintf(log, "%s %s %s -> %s\n", Now().c_str(), PeerText(peer).c_str(),
-                 EscapeDatagram(datagram.get(), static_cast<size_t>(size)).c_str(),
+    std::string shown = EscapeDatagram(datagram.get(), static_cast<size_t>(size));
+    if (shown.size() > kMaxLoggedRequest) shown = shown.substr(0, kMaxLoggedRequest) + "...";
+    std::fprintf(log, "%s %s %s -> %s\n", Now().c_str(), PeerText(peer).c_str(), shown.c_str(),
                  summary.c_str());
     std::fflush(log);
     if (!reply.empty() && !socket.Send(reply.data(), reply.size(), peer))

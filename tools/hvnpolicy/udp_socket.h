@@ -35,7 +35,7 @@ class UdpSocket {
 
  private:
   intptr_t socket_ = -1;
-  bool started_ = false;
+  [[maybe_unused]] bool started_ = false;  // the socket library was started (Windows)
   uint16_t port_ = 0;
 };
 
