@@ -97,6 +97,8 @@ int RunCheck(const std::vector<std::string>& args) {
     return Usage(error);
   if (!parsed.operands.empty()) return Usage("unexpected " + parsed.operands[0]);
 #ifdef _WIN32
+  // Importing a file would rewrite the system's registry: on Windows the key is read as it is.
+  if (parsed.Has("--reg")) return Usage("--reg is for the native build; import the file first");
   const bool from_store = parsed.Has("--key");
 #else
   if (parsed.Has("--key") && !parsed.Has("--reg")) return Usage("--key needs --reg");
