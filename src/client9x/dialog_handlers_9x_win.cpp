@@ -14,15 +14,21 @@ namespace {
 constexpr uint32_t kExpiredNewPosition = 4;
 constexpr uint32_t kExpiredConfirmPosition = 6;
 
-// What every 9x kind records once its fields are known; then the policy message and the
-// subclassing. The 9x dialogs show no user name and no domain field.
-void FinishPreparation(HWND dialog) {
-  PasswordDialogState& state = DialogState();
-  state.UserNameField = nullptr;
-  state.DomainField = nullptr;
-  CopyText(state.UserName, kDialogTextSize, kDefaultUserName);
-  ReadAuthenticatingAgent();
-  state.RejectionOwner = nullptr;  // the rejection box has no owner on 9x
+// Records the fields found and what every 9x kind records with them, then shows the policy
+// message and subclasses the dialog. The 9x dialogs show no user name and no domain field.
+void FinishPreparation(HWND dialog, HWND old_field, HWND new_field, HWND confirm_field) {
+  {
+    DialogStateLock lock;
+    PasswordDialogState& state = DialogState();
+    state.OldPasswordField = old_field;
+    state.NewPasswordField = new_field;
+    state.ConfirmField = confirm_field;
+    state.UserNameField = nullptr;
+    state.DomainField = nullptr;
+    CopyText(state.UserName, kDialogTextSize, kDefaultUserName);
+    ReadAuthenticatingAgent();
+    state.RejectionOwner = nullptr;  // the rejection box has no owner on 9x
+  }
   ShowPolicyMessageOnPrepare(dialog);
   SubclassDialog(dialog, GuardedPasswordDialogProc);
 }
@@ -47,22 +53,16 @@ uint32_t HandleChange9x4911(HWND dialog, HWND) {
 }
 
 uint32_t HandleExpiredNW(HWND dialog, HWND) {
-  PasswordDialogState& state = DialogState();
   MarkDialogTitle(dialog);
-  state.OldPasswordField = nullptr;
-  state.NewPasswordField = FindNthChildWindow(dialog, kExpiredNewPosition);
-  state.ConfirmField = FindNthChildWindow(dialog, kExpiredConfirmPosition);
-  FinishPreparation(dialog);
+  FinishPreparation(dialog, nullptr, FindNthChildWindow(dialog, kExpiredNewPosition),
+                    FindNthChildWindow(dialog, kExpiredConfirmPosition));
   return 0;
 }
 
 void PrepareChange9xDialog(HWND dialog, int old_id, int new_id, int confirm_id) {
-  PasswordDialogState& state = DialogState();
   MarkDialogTitle(dialog);
-  state.OldPasswordField = ::GetDlgItem(dialog, old_id);
-  state.NewPasswordField = ::GetDlgItem(dialog, new_id);
-  state.ConfirmField = ::GetDlgItem(dialog, confirm_id);
-  FinishPreparation(dialog);
+  FinishPreparation(dialog, ::GetDlgItem(dialog, old_id), ::GetDlgItem(dialog, new_id),
+                    ::GetDlgItem(dialog, confirm_id));
 }
 
 void ReadAuthenticatingAgent() {
@@ -78,6 +78,7 @@ void ReadAuthenticatingAgent() {
     return;
   }
   // A value that fills the buffer comes without a terminator: it is cut between characters.
+  DialogStateLock lock;
   PasswordDialogState& state = DialogState();
   platform::AnsiToWide(value, platform::BoundedLength(value, sizeof(value) - 1), state.Domain,
                        kDialogTextSize);
@@ -97,6 +98,7 @@ LRESULT CALLBACK GuardedPasswordDialogProc(HWND window, UINT message, WPARAM wpa
     uint32_t pass_on = 1;
     if (RunGuarded([&pass_on] { pass_on = CheckPasswordChange(); }) != 0) {
       pass_on = 1;
+      DialogStateLock lock;
       ClearCheckSecrets(state);
     }
     state.PassOn = pass_on;
