@@ -74,8 +74,7 @@ ActionOutcome ActivateClientSteps() {
     if (!FileExists(library_path)) return Refuse(25025);
   }
 
-  static ClientConfigFile config;
-  std::memset(&config, 0, sizeof(config));
+  ClientConfigFile config = {};
   if (ReadClientConfigFile(config_path, config) != 0) return Refuse(25040);
   if (config.ServerListLength == 0) return Refuse(25060);
 

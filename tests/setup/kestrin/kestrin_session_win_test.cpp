@@ -67,6 +67,7 @@ enum Situation : unsigned {
   kConfigBeingWritten = 1,  // holds HVNCLNT.CFG open for writing: it exists but cannot be read
   kClientInUse = 2,         // holds HVNC32.DLL open, as a Winlogon that loaded it does
   kSettingsUnwritable = 4,  // the product key is volatile, so the settings key cannot be made
+  kWinlogonUnwritable = 8,  // the Winlogon key's access list denies setting values
 };
 
 struct Case {
@@ -197,6 +198,9 @@ const Case kCases[] = {
   {.name = "ClientDeactivationWinlogonUnreadable", .action = "DeactivateClient",
    .values = {{}, Text(kLongGina), {}, {}, Number(3000)},
    .result = kFailed, .messages = {"25070"}, .after = {{}, Text(kLongGina), {}, {}, Number(3000)}},
+  {.name = "ClientDeactivationWinlogonUnwritable", .action = "DeactivateClient",
+   .values = {{}, Text("HVNC32.DLL"), {}, {}, Number(3000)}, .situation = kWinlogonUnwritable,
+   .result = kFailed, .messages = {"25050"}, .after = {{}, Text("HVNC32.DLL"), {}, {}, Number(3000)}},
   {.name = "Client9xDeactivates", .windows = "win98", .action = "DeactivateClient",
    .values = {{}, Text("OTHER.DLL"), {}, {}, Number(3000), Text(kStartupPath)},
    .after = {{}, Text("OTHER.DLL")}},
@@ -305,6 +309,7 @@ class KestrinSession : public testing::TestWithParam<Case> {
   }
   void TearDown() override {
     for (HANDLE handle : held_) ::CloseHandle(handle);
+    if (!winlogon_security_.empty()) SetWinlogonSecurity(winlogon_security_.data());
     if (GetParam().situation & kSettingsUnwritable) ::SHDeleteKeyA(HKEY_LOCAL_MACHINE, kProductKey);
     for (int i = 0; i < kTrackedCount; ++i) WriteValue(kTracked[i], saved_[i]);
     for (const char* name : kSystemFiles) ::DeleteFileA(SystemPath(name).c_str());
@@ -332,13 +337,53 @@ class KestrinSession : public testing::TestWithParam<Case> {
                 0);
       ::RegCloseKey(key);
     }
+    if (c.situation & kWinlogonUnwritable) DenySettingWinlogonValues();
     for (HANDLE handle : held_) ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+  }
+
+  static bool SetWinlogonSecurity(void* descriptor) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kWinlogonKey, 0, WRITE_DAC, &key) != 0) return false;
+    LONG rc = ::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor);
+    ::RegCloseKey(key);
+    return rc == 0;
+  }
+
+  // Saves the key's access list (put back by TearDown) and sets one that lets everyone do
+  // everything except set a value.
+  void DenySettingWinlogonValues() {
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kWinlogonKey, 0, READ_CONTROL, &key), 0);
+    DWORD size = 0;
+    ::RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &size);
+    std::vector<char> saved(size);
+    LONG rc = ::RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, saved.data(), &size);
+    ::RegCloseKey(key);
+    ASSERT_EQ(rc, 0);
+    winlogon_security_ = saved;
+
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = nullptr;
+    ASSERT_TRUE(
+        ::AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone));
+    std::vector<char> acl_bytes(256);
+    auto* acl = reinterpret_cast<ACL*>(acl_bytes.data());
+    SECURITY_DESCRIPTOR descriptor;
+    bool built = ::InitializeAcl(acl, static_cast<DWORD>(acl_bytes.size()), ACL_REVISION) &&
+                 ::AddAccessDeniedAce(acl, ACL_REVISION, KEY_SET_VALUE, everyone) &&
+                 ::AddAccessAllowedAce(acl, ACL_REVISION, KEY_ALL_ACCESS, everyone) &&
+                 ::InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+                 ::SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE);
+    ::FreeSid(everyone);
+    ASSERT_TRUE(built);
+    ASSERT_TRUE(SetWinlogonSecurity(&descriptor));
   }
 
   static hvn::test::TempDir* folder_;
   static hvn::test::InstallerPackage* package_;
   Optional saved_[kTrackedCount];
   std::vector<HANDLE> held_;
+  std::vector<char> winlogon_security_;
 };
 hvn::test::TempDir* KestrinSession::folder_ = nullptr;
 hvn::test::InstallerPackage* KestrinSession::package_ = nullptr;
