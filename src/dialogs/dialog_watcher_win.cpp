@@ -4,6 +4,7 @@
 
 #include "dialogs/dialog_watcher.h"
 #include "platform/ansi_text.h"
+#include "platform/secure_zero.h"
 #include "platform/win.h"
 
 namespace hvn {
@@ -24,12 +25,6 @@ void ReadUpperText(HWND window, char (&text)[kWindowTextSize]) {
   platform::AnsiToUpper(text, static_cast<size_t>(length));
 }
 
-// A descendant's text can be a password typed into the dialog: leave no copy behind.
-void ClearText(char (&text)[kWindowTextSize]) {
-  volatile char* bytes = text;
-  for (size_t i = 0; i < kWindowTextSize; ++i) bytes[i] = 0;
-}
-
 // Calls the row's handler unless a handler of this watcher ran less than the throttle
 // interval ago.
 void CallThrottled(DialogWatcher& watcher, DialogHandler handler, HWND dialog, HWND control) {
@@ -45,7 +40,8 @@ BOOL CALLBACK DescendantTest(HWND window, LPARAM param) {
   char text[kWindowTextSize];
   ReadUpperText(window, text);
   bool contains = ContainsAnsiText(text, row.ControlText);
-  ClearText(text);
+  // A descendant's text can be a password typed into the dialog: leave no copy behind.
+  platform::SecureZero(text, sizeof(text));
   if (contains) CallThrottled(watcher, row.Handler, watcher.CurrentDialog, window);
   return TRUE;
 }

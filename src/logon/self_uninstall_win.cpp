@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "dialogs/message_box.h"
 #include "logon/chained_provider.h"
 #include "config/logon_provider_settings.h"
 #include "logon/logon_texts.h"
@@ -10,8 +11,6 @@
 
 namespace hvn {
 namespace {
-
-constexpr UINT kBoxStyle = MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST;
 
 // True when `name` contains "HVNC32" in any letter case (double-byte characters taken whole).
 bool NamesThisClient(const char* name) {
@@ -48,8 +47,8 @@ bool ExistsInSystemDirectory(const char* name) {
 }  // namespace
 
 void OfferSelfUninstall() {
-  if (::MessageBoxA(nullptr, kUninstallPrompt, kMessageTitle,
-                    MB_YESNO | MB_ICONHAND | MB_DEFBUTTON2 | kBoxStyle) != IDYES)
+  if (::MessageBoxA(nullptr, kUninstallPrompt, kMessageBoxTitle,
+                    MB_YESNO | MB_ICONHAND | MB_DEFBUTTON2 | kMessageBoxModality) != IDYES)
     return;
 
   LogonProviderSettings settings;
@@ -68,11 +67,11 @@ void OfferSelfUninstall() {
   if (rc != 0) {
     char text[sizeof(kUninstallFailedFormat) + 16];
     std::snprintf(text, sizeof(text), kUninstallFailedFormat, static_cast<unsigned long>(rc));
-    ::MessageBoxA(nullptr, text, kMessageTitle, MB_OK | MB_ICONHAND | kBoxStyle);
+    ::MessageBoxA(nullptr, text, kMessageBoxTitle, MB_OK | MB_ICONHAND | kMessageBoxModality);
     return;
   }
-  ::MessageBoxA(nullptr, kUninstalledMessage, kMessageTitle,
-                MB_OK | MB_ICONINFORMATION | kBoxStyle);
+  ::MessageBoxA(nullptr, kUninstalledMessage, kMessageBoxTitle,
+                MB_OK | MB_ICONINFORMATION | kMessageBoxModality);
 }
 
 }  // namespace hvn
