@@ -6,24 +6,37 @@
 #include "platform/ansi_text.h"
 
 namespace hvn {
+namespace {
 
-const LogonProviderSettings::ValueField LogonProviderSettings::kValueFields[2] = {
-    {"GinaDLL", &LogonProviderSettings::GinaDLL},
-    {"REM_GinaDLL", &LogonProviderSettings::REM_GinaDLL},
+// One registry value of the record: its name (also the field's name), its default and the
+// field that holds it.
+struct ProviderValue {
+  const char* name;
+  const char* default_text;
+  char (LogonProviderSettings::*field)[kProviderNameSize];
 };
 
+// In the order they are read and written.
+constexpr ProviderValue kProviderValues[] = {
+    {"GinaDLL", kStandardProviderName, &LogonProviderSettings::GinaDLL},
+    {"REM_GinaDLL", kStandardProviderName, &LogonProviderSettings::REM_GinaDLL},
+};
+
+}  // namespace
+
 uint32_t LogonProviderSettings::SetDefaults() {
-  for (const ValueField& value : kValueFields) {
+  for (const ProviderValue& value : kProviderValues) {
     char* field = this->*value.field;
     std::memset(field, 0, kProviderNameSize);
-    std::memcpy(field, kStandardProviderName, sizeof(kStandardProviderName));
+    std::memcpy(field, value.default_text,
+                platform::BoundedLength(value.default_text, kProviderNameSize - 1));
   }
   return 0;
 }
 
 uint32_t LogonProviderSettings::ReadValues(HKEY key) {
   uint32_t first_error = 0;
-  for (const ValueField& value : kValueFields) {
+  for (const ProviderValue& value : kProviderValues) {
     ReadRegistryText(key, value.name, this->*value.field, kProviderNameSize, first_error);
   }
   return first_error;
@@ -31,7 +44,7 @@ uint32_t LogonProviderSettings::ReadValues(HKEY key) {
 
 uint32_t LogonProviderSettings::WriteValues(HKEY key) {
   uint32_t first_error = 0;
-  for (const ValueField& value : kValueFields) {
+  for (const ProviderValue& value : kProviderValues) {
     const char* field = this->*value.field;
     size_t length = platform::BoundedLength(field, kProviderNameSize - 1);
     if (length == 0) {

@@ -32,14 +32,6 @@ class LogonProviderSettings : public RegistryRecord {
 
   char GinaDLL[kProviderNameSize];
   char REM_GinaDLL[kProviderNameSize];
-
-  // One row per registry value: its name and the field that holds it, in the order the
-  // values are read and written.
-  struct ValueField {
-    const char* name;
-    char (LogonProviderSettings::*field)[kProviderNameSize];
-  };
-  static const ValueField kValueFields[2];
 };
 
 }  // namespace hvn

@@ -37,13 +37,12 @@ bool ValueExists(HKEY key, const char* name) {
 void CleanUpPasswordProvider(HKEY key) {
   char provider[kProviderPathSize];
   std::memset(provider, 0, sizeof(provider));
-  uint32_t ignored = 0;
   // A saved path that exists but cannot be read whole is kept where it is.
-  uint32_t saved = ReadRegistryText(key, "REM_ProviderPath", provider, sizeof(provider), ignored);
+  uint32_t saved = ReadRegistryText(key, "REM_ProviderPath", provider, sizeof(provider));
   bool keep_saved = saved != 0 && saved != ERROR_FILE_NOT_FOUND;
   bool rewrite = true;
   if (provider[0] == '\0') {
-    uint32_t current = ReadRegistryText(key, "ProviderPath", provider, sizeof(provider), ignored);
+    uint32_t current = ReadRegistryText(key, "ProviderPath", provider, sizeof(provider));
     // A path too long to read is not overwritten: it is nothing an earlier client wrote.
     rewrite = current == 0 || current == ERROR_FILE_NOT_FOUND;
     size_t length = platform::BoundedLength(provider, sizeof(provider));
@@ -54,6 +53,7 @@ void CleanUpPasswordProvider(HKEY key) {
     }
   }
   if (rewrite) {
+    uint32_t ignored = 0;
     WriteRegistryValue(key, "ProviderPath", REG_SZ, provider,
                        static_cast<uint32_t>(std::strlen(provider) + 1), ignored);
   }

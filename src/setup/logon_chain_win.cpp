@@ -49,8 +49,7 @@ bool HeadIsHarmless(HKEY root) {
     return false;
   char head[kHeadReadSize];
   std::memset(head, 0, sizeof(head));
-  uint32_t ignored = 0;
-  uint32_t rc = ReadRegistryText(key.Get(), "GinaDLL", head, sizeof(head), ignored);
+  uint32_t rc = ReadRegistryText(key.Get(), "GinaDLL", head, sizeof(head));
   key.Reset();
   if (rc == kNotFound) return true;
   if (rc != 0) return false;
