@@ -41,7 +41,8 @@ HWND FindNthChildWindow(HWND parent, uint32_t n);
 void ShowPolicyMessageOnPrepare(HWND owner);
 
 // Replaces the dialog's window procedure with `procedure`; the previous one is recorded in the
-// dialog state before the new one can run.
+// dialog state before the new one can run. A dialog whose procedure is `procedure` already is
+// left as it is.
 void SubclassDialog(HWND dialog, WNDPROC procedure);
 
 // Prepares a dialog whose fields are found by position and that shows no user name: marks it,

@@ -27,21 +27,45 @@ bool NamesThisClient(const char* name) {
   return false;
 }
 
-// True when the system directory holds a file `name` (a name with a path never does).
-bool ExistsInSystemDirectory(const char* name) {
-  char path[1024];
-  UINT length = ::GetSystemDirectoryA(path, sizeof(path));
-  if (length == 0 || length >= sizeof(path)) return false;
-  size_t name_length = platform::BoundedLength(name, kProviderNameSize - 1);
-  if (name_length == 0 || length + 1 + name_length + 1 > sizeof(path)) return false;
-  path[length] = '\\';
-  std::memcpy(path + length + 1, name, name_length);
-  path[length + 1 + name_length] = '\0';
+// True when `path` names an existing file.
+bool FileExists(const char* path) {
   HANDLE file = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   ::CloseHandle(file);
   return true;
+}
+
+// True when `name` carries a path (a drive or a folder), as providers kept outside the system
+// directory are named; double-byte characters are taken whole.
+bool HasPath(const char* name) {
+  for (size_t at = 0; name[at] != '\0';) {
+    if (name[at] == '\\' || name[at] == '/' || name[at] == ':') return true;
+    at += platform::IsAnsiLeadByte(static_cast<unsigned char>(name[at])) && name[at + 1] != '\0'
+              ? 2
+              : 1;
+  }
+  return false;
+}
+
+// True when Winlogon can find the provider `name`: a name with a path as given, a bare name in
+// the system directory.
+bool ProviderFileExists(const char* name) {
+  size_t name_length = platform::BoundedLength(name, kProviderNameSize - 1);
+  if (name_length == 0) return false;
+  char path[1024];
+  if (HasPath(name)) {
+    std::memcpy(path, name, name_length);
+    path[name_length] = '\0';
+    return FileExists(path);
+  }
+  UINT length = ::GetSystemDirectoryA(path, sizeof(path));
+  if (length == 0 || length >= sizeof(path)) return false;
+  if (length + 1 + name_length + 1 > sizeof(path)) return false;
+  path[length] = '\\';
+  std::memcpy(path + length + 1, name, name_length);
+  path[length + 1 + name_length] = '\0';
+  return FileExists(path);
 }
 
 }  // namespace
@@ -57,7 +81,7 @@ void OfferSelfUninstall() {
   // and it is not this client under another spelling; otherwise Winlogon's own provider.
   const char* restored = settings.REM_GinaDLL;
   if (std::strcmp(restored, kStandardProviderName) == 0 || NamesThisClient(restored) ||
-      !ExistsInSystemDirectory(restored))
+      !ProviderFileExists(restored))
     restored = kStandardProviderName;
   std::memmove(settings.GinaDLL, restored,
                platform::BoundedLength(restored, kProviderNameSize - 1) + 1);
