@@ -3,7 +3,7 @@
 
 #include "dialogs/message_box.h"
 #include "logon/chained_provider.h"
-#include "logon/logon_provider_settings.h"
+#include "config/logon_provider_settings.h"
 #include "logon/logon_texts.h"
 #include "logon/self_uninstall.h"
 #include "platform/ansi_text.h"

@@ -1,4 +1,4 @@
-#include "logon/logon_provider_settings.h"
+#include "config/logon_provider_settings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The two Winlogon values that make up the logon-provider chain, as one registry record:
 // "GinaDLL", the provider Winlogon loads, and "REM_GinaDLL", the provider this client chains
 // to. Used by the logon provider and by the installers; each use has its own instance.
-#ifndef HVN_LOGON_LOGON_PROVIDER_SETTINGS_H_
-#define HVN_LOGON_LOGON_PROVIDER_SETTINGS_H_
+#ifndef HVN_CONFIG_LOGON_PROVIDER_SETTINGS_H_
+#define HVN_CONFIG_LOGON_PROVIDER_SETTINGS_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -27,7 +27,7 @@ class LogonProviderSettings : public RegistryRecord {
   uint32_t ReadValues(HKEY key) override;
   // Stores each non-empty field as REG_SZ with its terminator and deletes the value of each
   // empty one (deleting an absent value is no error), then flushes the key. Returns the first
-  // failed store.
+  // failed store; a field without a terminator inside its 260 bytes is not stored (87).
   uint32_t WriteValues(HKEY key) override;
 
   char GinaDLL[kProviderNameSize];
@@ -36,4 +36,4 @@ class LogonProviderSettings : public RegistryRecord {
 
 }  // namespace hvn
 
-#endif  // HVN_LOGON_LOGON_PROVIDER_SETTINGS_H_
+#endif  // HVN_CONFIG_LOGON_PROVIDER_SETTINGS_H_
