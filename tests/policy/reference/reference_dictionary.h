@@ -7,6 +7,7 @@
 
 #include "policy/check_context.h"
 #include "policy/reference/dictionary_lookup.h"
+#include "policy/rule_results.h"
 
 namespace hvn::reference {
 
