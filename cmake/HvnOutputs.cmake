@@ -10,12 +10,13 @@ if(HVN_WINDOWS)
   set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${HVN_TEST_BINARY_DIR})
 endif()
 
-# hvn_deliverable(target): builds `target` into bin/. In the Windows build a copy also goes
-# beside the tests, which load the shipped binary by name from their own folder.
+# hvn_deliverable(target): in the Windows build, builds `target` into bin/ and puts a copy
+# beside the tests, which load the shipped binary by name from their own folder. (Natively a
+# deliverable, such as the administrator's tool, stays in its folder's build directory.)
 function(hvn_deliverable target)
-  set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${HVN_DELIVERABLE_DIR}
-                                             LIBRARY_OUTPUT_DIRECTORY ${HVN_DELIVERABLE_DIR})
   if(HVN_WINDOWS)
+    set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${HVN_DELIVERABLE_DIR}
+                                               LIBRARY_OUTPUT_DIRECTORY ${HVN_DELIVERABLE_DIR})
     add_custom_command(TARGET ${target} POST_BUILD
       COMMAND ${CMAKE_COMMAND} -E make_directory ${HVN_TEST_BINARY_DIR}
       COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${target}>
