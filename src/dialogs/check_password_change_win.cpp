@@ -3,6 +3,7 @@
 
 #include "dialogs/check_password_change.h"
 #include "dialogs/dialog_requests.h"
+#include "dialogs/dialog_window_ops.h"
 #include "dialogs/password_dialog_state.h"
 #include "platform/ansi_text.h"
 #include "platform/platform_id.h"
