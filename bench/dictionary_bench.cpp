@@ -69,7 +69,7 @@ std::string PasswordMatchingNothing(const std::string& path, int length) {
     for (int i = 0; i < length; ++i) password += kCharacters[random() % (sizeof(kCharacters) - 1)];
     Prepare(context, password);
     if (hvn::CheckDictionary(context, path.c_str(), kBidir, kSubstitute, kTolerance, kWildcard) ==
-        hvn::kPassed) {
+        hvn::RuleOutcome::kPassed) {
       return password;
     }
   }
@@ -110,14 +110,15 @@ void RunCheck(benchmark::State& state, Implementation implementation, std::strin
         if (score < 0 && score != PWQ_ERROR_CRACKLIB_CHECK) {
           state.SkipWithError("pwquality refused the password before its dictionary check");
         }
-        outcome = score == PWQ_ERROR_CRACKLIB_CHECK ? hvn::kFailed : hvn::kPassed;
+        outcome = score == PWQ_ERROR_CRACKLIB_CHECK ? hvn::RuleOutcome::kFailed
+                                                    : hvn::RuleOutcome::kPassed;
         break;
       }
     }
     benchmark::DoNotOptimize(outcome);
   }
   if (settings != nullptr) pwquality_free_settings(settings);
-  if (implementation != Implementation::kPwquality && outcome != hvn::kPassed) {
+  if (implementation != Implementation::kPwquality && outcome != hvn::RuleOutcome::kPassed) {
     state.SkipWithError("the password was found: it must match nothing");
   }
   double checks = static_cast<double>(state.iterations());

@@ -7,7 +7,6 @@ function(hvn_add_test name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} gtest_main gtest)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
-  set(env "HVN_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data")
   if(ARG_WINDOWS_VERSION)
     # Through the emulator, not the ENVIRONMENT property: gtest_discover_tests flattens a
     # property list, so a second variable there would be lost. (Natively it means nothing.)
@@ -16,8 +15,12 @@ function(hvn_add_test name)
                    env HVN_WINDOWS_VERSION=${ARG_WINDOWS_VERSION} ${CMAKE_CROSSCOMPILING_EMULATOR})
     endif()
   endif()
+  set(properties)
+  if(ARG_PROPERTIES)
+    set(properties PROPERTIES ${ARG_PROPERTIES})
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 120
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "${env}" ${ARG_PROPERTIES})
+    ${properties})
 endfunction()

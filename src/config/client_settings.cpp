@@ -9,6 +9,38 @@
 namespace hvn {
 namespace {
 
+enum class SettingType : uint8_t {
+  kNumber,       // uint32_t, from a 4-byte REG_DWORD only
+  kMultiString,  // char[limit], taken only when it ends with an empty string inside the field
+};
+
+// One registry value of the settings: its name (also the field's name), type, field size,
+// default and where it lives in the record.
+struct SettingValue {
+  const char* name;
+  SettingType type;
+  uint32_t limit;  // bytes of the field
+  uint32_t default_value;
+  void* (*member)(ClientSettings& settings);
+};
+
+template <auto Field>
+void* Member(ClientSettings& settings) {
+  return &(settings.*Field);
+}
+
+// In the order they are read. The server list is not a fixed field: ReadServerList reads it.
+constexpr SettingValue kSettingValues[] = {
+    {"WaitSleepTime", SettingType::kNumber, 4, 100, &Member<&ClientSettings::WaitSleepTime>},
+    {"DisplayPolicyMessage", SettingType::kNumber, 4, 1,
+     &Member<&ClientSettings::DisplayPolicyMessage>},
+    {"WaitParams", SettingType::kMultiString, ClientSettings::kWaitParamsSize, 0,
+     &Member<&ClientSettings::WaitParams>},
+    {"HVS_Port", SettingType::kNumber, 4, 1333, &Member<&ClientSettings::HVS_Port>},
+    {"Timeout", SettingType::kNumber, 4, 2000, &Member<&ClientSettings::Timeout>},
+    {"Retries", SettingType::kNumber, 4, 2, &Member<&ClientSettings::Retries>},
+};
+
 // The server list: any value of 2 bytes or more, copied as stored. Empty when the value is
 // missing, shorter, or changed size between the two queries.
 ServerListRef ReadServerList(HKEY key) {
@@ -19,13 +51,22 @@ ServerListRef ReadServerList(HKEY key) {
   ServerListRef list = ServerListRef::Allocate(size);
   if (!list) return ServerListRef();
   uint32_t read = size;
-  uint32_t ignored = 0;
-  if (ReadRegistryValue(key, "HVServers", list.MutableData(), read, ignored) != 0 || read < 2) {
+  if (ReadRegistryValue(key, "HVServers", list.MutableData(), read) != 0 || read < 2) {
     return ServerListRef();
   }
   // A value that shrank meanwhile: keep exactly the bytes read.
   if (read != size) return ServerListRef::Create(list.Get(), read);
   return list;
+}
+
+// Whatever the value did not cover is zero, so a value up to limit - 2 bytes always ends as a
+// multi-string; a longer one must bring its own final empty string, else the field stays
+// empty.
+void ReadMultiString(HKEY key, const char* name, char* field, uint32_t limit) {
+  uint32_t size = limit;
+  if (ReadRegistryValue(key, name, field, size) != 0) return;
+  std::memset(field + size, 0, limit - size);
+  if (field[limit - 2] != '\0' || field[limit - 1] != '\0') std::memset(field, 0, limit);
 }
 
 }  // namespace
@@ -38,41 +79,33 @@ ClientSettings::~ClientSettings() = default;
 
 uint32_t ClientSettings::SetDefaults() {
   SetServers(ServerListRef());
-  WaitSleepTime = 100;
-  DisplayPolicyMessage = 1;
-  std::memset(WaitParams, 0, sizeof(WaitParams));
-  HVS_Port = 1333;
-  Timeout = 2000;
-  Retries = 2;
+  for (const SettingValue& value : kSettingValues) {
+    void* field = value.member(*this);
+    if (value.type == SettingType::kNumber) {
+      *static_cast<uint32_t*>(field) = value.default_value;
+    } else {
+      std::memset(field, 0, value.limit);
+    }
+  }
   return 0;
 }
 
 uint32_t ClientSettings::ReadValues(HKEY key) {
+  // Failures are not reported: a value that is missing or unusable keeps its default.
   SetServers(ReadServerList(key));
-  uint32_t first_error = 0;
-  ReadRegistryNumber(key, "WaitSleepTime", WaitSleepTime, first_error);
-  ReadRegistryNumber(key, "DisplayPolicyMessage", DisplayPolicyMessage, first_error);
-  uint32_t size = sizeof(WaitParams);
-  if (ReadRegistryValue(key, "WaitParams", WaitParams, size, first_error) == 0) {
-    // Whatever the value did not cover is zero, so a value up to 4094 bytes always ends as
-    // a multi-string; a longer one must bring its own final empty string.
-    std::memset(WaitParams + size, 0, sizeof(WaitParams) - size);
-    if (WaitParams[kWaitParamsSize - 2] != '\0' || WaitParams[kWaitParamsSize - 1] != '\0') {
-      std::memset(WaitParams, 0, sizeof(WaitParams));
+  for (const SettingValue& value : kSettingValues) {
+    void* field = value.member(*this);
+    if (value.type == SettingType::kNumber) {
+      ReadRegistryNumber(key, value.name, *static_cast<uint32_t*>(field));
+    } else {
+      ReadMultiString(key, value.name, static_cast<char*>(field), value.limit);
     }
   }
-  ReadRegistryNumber(key, "HVS_Port", HVS_Port, first_error);
-  ReadRegistryNumber(key, "Timeout", Timeout, first_error);
-  ReadRegistryNumber(key, "Retries", Retries, first_error);
   return 0;
 }
 
 uint32_t ClientSettings::WriteValues(HKEY) {
   return ERROR_NOT_SUPPORTED;
-}
-
-uint32_t ClientSettings::LoadFromMachine() {
-  return Load(HKEY_LOCAL_MACHINE, kClientSettingsKey);
 }
 
 ServerListRef ClientSettings::Servers() const {

@@ -46,10 +46,6 @@ class ClientSettings : public RegistryRecord {
   // The settings are never written by the clients: returns 50 and writes nothing.
   uint32_t WriteValues(HKEY key) override;
 
-  // Load from HKEY_LOCAL_MACHINE "SOFTWARE\Norvex\Halvern Client\3.5". Returns Load's code
-  // (2 when the key is missing; the defaults then apply).
-  uint32_t LoadFromMachine();
-
   // The current server list, kept alive for as long as the caller holds the reference, even
   // if a reload replaces or drops it meanwhile. Get() is nullptr when there is none.
   ServerListRef Servers() const;

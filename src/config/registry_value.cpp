@@ -83,6 +83,21 @@ uint32_t ReadRegistryText(HKEY key, const char* name, char* field, size_t capaci
   return 0;
 }
 
+uint32_t ReadRegistryValue(HKEY key, const char* name, void* buffer, uint32_t& size) {
+  uint32_t unreported = 0;
+  return ReadRegistryValue(key, name, buffer, size, unreported);
+}
+
+uint32_t ReadRegistryNumber(HKEY key, const char* name, uint32_t& value) {
+  uint32_t unreported = 0;
+  return ReadRegistryNumber(key, name, value, unreported);
+}
+
+uint32_t ReadRegistryText(HKEY key, const char* name, char* field, size_t capacity) {
+  uint32_t unreported = 0;
+  return ReadRegistryText(key, name, field, capacity, unreported);
+}
+
 uint32_t CopyRegistryValue(HKEY source, HKEY target, const char* source_name,
                            const char* target_name) {
   DWORD type = REG_NONE;

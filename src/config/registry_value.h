@@ -44,6 +44,12 @@ uint32_t ReadRegistryNumber(HKEY key, const char* name, uint32_t& value, uint32_
 uint32_t ReadRegistryText(HKEY key, const char* name, char* field, size_t capacity,
                           uint32_t& first_error);
 
+// The three readers above for a series whose failures are not reported: a value that cannot
+// be read leaves the field as it was. Each returns its own code.
+uint32_t ReadRegistryValue(HKEY key, const char* name, void* buffer, uint32_t& size);
+uint32_t ReadRegistryNumber(HKEY key, const char* name, uint32_t& value);
+uint32_t ReadRegistryText(HKEY key, const char* name, char* field, size_t capacity);
+
 // Copies value `source_name` of `source` to `target` as `target_name`, with its type and its
 // exact bytes. The keys may be the same key. Returns the query's or the store's code, or 8
 // when no buffer could be allocated; the buffer is released on every path.

@@ -1,10 +1,12 @@
 #include <cstring>
+#include <iterator>
 
 #include "dialogs/check_password_change.h"
 #include "dialogs/dialog_operations.h"
 #include "dialogs/dialog_requests.h"
 #include "dialogs/password_dialog_state.h"
 #include "platform/ansi_text.h"
+#include "platform/secure_zero.h"
 #include "policy/check_context.h"
 #include "policy/policy_reply.h"
 
@@ -26,7 +28,7 @@ void ReadPasswordField(HWND field, char16_t* out, bool nt) {
   ::MultiByteToWideChar(CP_ACP, 0, ansi, -1, platform::AsWide(out),
                         static_cast<int>(kDialogTextSize));
   out[kDialogTextSize - 1] = u'\0';
-  ClearSecret(ansi, sizeof(ansi));
+  platform::SecureZero(ansi, sizeof(ansi));
 }
 
 void ReadPasswordFields(PasswordDialogState& state) {
@@ -38,9 +40,9 @@ void ReadPasswordFields(PasswordDialogState& state) {
 }
 
 void ClearPasswordTexts(PasswordDialogState& state) {
-  ClearSecret(state.OldPassword, sizeof(state.OldPassword));
-  ClearSecret(state.NewPassword, sizeof(state.NewPassword));
-  ClearSecret(state.Confirm, sizeof(state.Confirm));
+  platform::SecureZero(state.OldPassword, sizeof(state.OldPassword));
+  platform::SecureZero(state.NewPassword, sizeof(state.NewPassword));
+  platform::SecureZero(state.Confirm, sizeof(state.Confirm));
 }
 
 // Length in bytes, without the terminator, of a text of kDialogTextSize or fewer characters.
@@ -70,12 +72,13 @@ uint32_t CheckTexts(PasswordDialogState& state) {
   if (!HaveReply()) return 1;  // no server, no answer: the change goes through unchecked
 
   // Bounded by the buffer: a full-size reply has no final empty record to stop at.
-  ParsePolicyReply(state.Policy, state.Rule2900Text, kRule2900TextSize, state.Reply, kReplySize);
+  ParsePolicyReply(state.Policy, state.Rule2900Text, kRule2900TextSize, state.Reply,
+                   std::size(state.Reply));
   PrepareCheckContext(state.Context, state.UserName, TextBytes(state.UserName, kDialogTextSize),
                       state.OldPassword, TextBytes(state.OldPassword, kDialogTextSize),
                       state.NewPassword, TextBytes(state.NewPassword, kDialogTextSize),
                       state.Rule2900Text, TextBytes(state.Rule2900Text, kRule2900TextSize));
-  if (EvaluatePolicy(state.Results, state.Context, state.Policy) != 0) return 1;
+  if (EvaluatePolicy(state.Results, state.Context, state.Policy)) return 1;
 
   SendDialogRejectionRequest();
   if (!HaveReply()) return 1;  // without a rejection text the change goes through

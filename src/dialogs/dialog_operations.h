@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "platform/platform_id.h"
 #include "platform/win.h"
 
 namespace hvn {
@@ -19,13 +20,6 @@ constexpr char16_t kDefaultUserName[] = u"HVN_DefaultUser";
 // Appends " (HVN)" to the window's title (the title read is cut to 1,016 bytes first), so the
 // watcher, which compares whole titles, no longer recognises the window.
 void MarkDialogTitle(HWND window);
-
-constexpr uint32_t kPlatformWindows9x = 1;  // VER_PLATFORM_WIN32_WINDOWS
-constexpr uint32_t kPlatformWindowsNT = 2;  // VER_PLATFORM_WIN32_NT
-
-// The platform id GetVersionExA reports (asked with the 148-byte OSVERSIONINFOA): 1 on
-// Windows 9x, 2 on the NT platform, 0 when the version cannot be read.
-uint32_t GetPlatformId();
 
 // True on Windows 2000 (NT platform, version 5.0) and on Windows XP (5.1) respectively.
 bool IsWindows2000();
@@ -41,7 +35,8 @@ HWND FindNthChildWindow(HWND parent, uint32_t n);
 void ShowPolicyMessageOnPrepare(HWND owner);
 
 // Replaces the dialog's window procedure with `procedure`; the previous one is recorded in the
-// dialog state before the new one can run.
+// dialog state before the new one can run. A dialog whose procedure is `procedure` already is
+// left as it is.
 void SubclassDialog(HWND dialog, WNDPROC procedure);
 
 // Prepares a dialog whose fields are found by position and that shows no user name: marks it,

@@ -19,9 +19,13 @@ void ShowPolicyMessageOnPrepare(HWND owner) {
 
 void SubclassDialog(HWND dialog, WNDPROC procedure) {
   PasswordDialogState& state = DialogState();
+  WNDPROC current = reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(dialog, GWLP_WNDPROC));
+  // Already ours: recorded as its own previous procedure, it would call itself until the
+  // stack is gone.
+  if (current == procedure) return;
   // The dialog's thread may dispatch a message the moment the new procedure is in place, so
   // the previous one must be recorded before, not after.
-  state.PreviousWindowProc = reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(dialog, GWLP_WNDPROC));
+  state.PreviousWindowProc = current;
   LONG_PTR previous =
       ::SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
   if (previous != 0) state.PreviousWindowProc = reinterpret_cast<WNDPROC>(previous);

@@ -15,8 +15,8 @@ void SendDialogRequest(RequestKind kind) {
   // The reference keeps the server list alive even if the host reloads the settings meanwhile.
   auto servers = settings.Servers();
   QuerySettings query{servers.Get(), settings.HVS_Port, settings.Timeout, settings.Retries};
-  SendRequest(query, kind, state.Domain, state.UserName, state.Request, kRequestSize, state.Reply,
-              sizeof(state.Reply));
+  SendRequest(query, kind, state.Domain, state.UserName, state.Request, kRequestCapacity,
+              state.Reply, sizeof(state.Reply));
 }
 
 void SendDialogRejectionRequest() {
@@ -29,7 +29,7 @@ void SendDialogRejectionRequest() {
   auto servers = settings.Servers();
   QuerySettings query{servers.Get(), settings.HVS_Port, settings.Timeout, settings.Retries};
   SendRejectionRequest(query, state.Results, state.Domain, state.UserName, state.Request,
-                       kRequestSize, state.Reply, sizeof(state.Reply));
+                       kRequestCapacity, state.Reply, sizeof(state.Reply));
 }
 
 void RequestPolicyMessage() {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/ansi_text.h"
+#include "platform/error_codes.h"
 
 namespace hvn {
 namespace {
@@ -136,7 +137,7 @@ void ClearTable(DialogWatcher& watcher) {
 
 uint32_t AddRecognitionEntry(DialogWatcher& watcher, const char* title, const char* control_text,
                              DialogHandler handler) {
-  if (watcher.RowCount >= kRecognitionRowCount) return 8;  // ERROR_NOT_ENOUGH_MEMORY
+  if (watcher.RowCount >= kRecognitionRowCount) return ERROR_NOT_ENOUGH_MEMORY;
   DialogRecognitionEntry& row = watcher.Table[watcher.RowCount];
   size_t title_length =
       CopyWholeCharacters(row.Title, sizeof(row.Title), title, title ? std::strlen(title) : 0);

@@ -20,7 +20,6 @@ class ClientSettings;
 constexpr size_t kRecognitionTextSize = 128;  // bytes per row text, terminator included
 constexpr size_t kRecognitionRowCount = 25;   // rows a watcher holds
 constexpr size_t kBuiltInRowCount = 16;
-constexpr size_t kWaitParamsFieldSize = 4096;   // bytes of the administrator's rows setting
 constexpr uint32_t kDefaultScanInterval = 250;  // ms, until a table build sets WaitSleepTime
 
 // A dialog handler: called on the watcher's thread with the recognised dialog and the

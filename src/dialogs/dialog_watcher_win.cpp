@@ -4,6 +4,7 @@
 
 #include "dialogs/dialog_watcher.h"
 #include "platform/ansi_text.h"
+#include "platform/secure_zero.h"
 #include "platform/win.h"
 
 namespace hvn {
@@ -14,39 +15,49 @@ constexpr size_t kWindowTextSize = 4096;
 // same watcher: long enough for a handler's query or a policy message to finish.
 constexpr uint32_t kPreviousThreadGrace = 10000;
 
-// Reads a window's text (at most 4095 bytes) in capitals; a text that cannot be read is empty.
+// Reads a window's text in capitals, with a limit of 4095 bytes including the terminating NUL;
+// a text that cannot be read is empty.
 void ReadUpperText(HWND window, char (&text)[kWindowTextSize]) {
   text[0] = '\0';
-  int length = ::GetWindowTextA(window, text, static_cast<int>(kWindowTextSize));
+  int length = ::GetWindowTextA(window, text, static_cast<int>(kWindowTextSize - 1));
   if (length < 0) length = 0;
   if (static_cast<size_t>(length) >= kWindowTextSize) length = kWindowTextSize - 1;
   text[length] = '\0';
   platform::AnsiToUpper(text, static_cast<size_t>(length));
 }
 
-// A descendant's text can be a password typed into the dialog: leave no copy behind.
-void ClearText(char (&text)[kWindowTextSize]) {
-  volatile char* bytes = text;
-  for (size_t i = 0; i < kWindowTextSize; ++i) bytes[i] = 0;
-}
+// One pass's work on one top-level window. Once a handler has been called for the window, no
+// further descendant or row is tried for it in this pass: a handler that outlasts the throttle
+// (a policy message, a slow query) would otherwise let a later row, compared with the title
+// read before the handler marked it, prepare the same dialog a second time.
+struct WindowScan {
+  DialogWatcher& Watcher;
+  bool Handled;
+};
 
 // Calls the row's handler unless a handler of this watcher ran less than the throttle
-// interval ago.
-void CallThrottled(DialogWatcher& watcher, DialogHandler handler, HWND dialog, HWND control) {
+// interval ago. True when it was called.
+bool CallThrottled(DialogWatcher& watcher, DialogHandler handler, HWND dialog, HWND control) {
   uint32_t now = ::GetTickCount();
-  if (!ThrottlePermits(now, watcher.LastCall, watcher.ThrottleInterval)) return;
+  if (!ThrottlePermits(now, watcher.LastCall, watcher.ThrottleInterval)) return false;
   watcher.LastCall = now;
   handler(dialog, control);
+  return true;
 }
 
 BOOL CALLBACK DescendantTest(HWND window, LPARAM param) {
-  DialogWatcher& watcher = *reinterpret_cast<DialogWatcher*>(param);
+  WindowScan& scan = *reinterpret_cast<WindowScan*>(param);
+  DialogWatcher& watcher = scan.Watcher;
   const DialogRecognitionEntry& row = watcher.Table[watcher.CurrentRow];
   char text[kWindowTextSize];
   ReadUpperText(window, text);
   bool contains = ContainsAnsiText(text, row.ControlText);
-  ClearText(text);
-  if (contains) CallThrottled(watcher, row.Handler, watcher.CurrentDialog, window);
+  // A descendant's text can be a password typed into the dialog: leave no copy behind.
+  platform::SecureZero(text, sizeof(text));
+  if (contains && CallThrottled(watcher, row.Handler, watcher.CurrentDialog, window)) {
+    scan.Handled = true;
+    return FALSE;
+  }
   return TRUE;
 }
 
@@ -60,15 +71,16 @@ BOOL CALLBACK TopLevelTest(HWND window, LPARAM param) {
 
   char title[kWindowTextSize];
   ReadUpperText(window, title);
-  for (uint32_t i = 0; i < watcher.RowCount && i < kRecognitionRowCount; ++i) {
+  WindowScan scan{watcher, false};
+  for (uint32_t i = 0; i < watcher.RowCount && i < kRecognitionRowCount && !scan.Handled; ++i) {
     watcher.CurrentRow = i;
     const DialogRecognitionEntry& row = watcher.Table[i];
     if (!TitleMatchesRow(row, title)) continue;
     if (row.ControlText[0] != '\0') {
       watcher.CurrentDialog = window;
-      ::EnumChildWindows(window, DescendantTest, param);
+      ::EnumChildWindows(window, DescendantTest, reinterpret_cast<LPARAM>(&scan));
     } else {
-      CallThrottled(watcher, row.Handler, window, nullptr);
+      scan.Handled = CallThrottled(watcher, row.Handler, window, nullptr);
     }
   }
   return TRUE;

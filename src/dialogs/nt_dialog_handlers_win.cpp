@@ -1,4 +1,5 @@
 #include <cstring>
+#include <iterator>
 
 #include "dialogs/check_password_change.h"
 #include "dialogs/dialog_operations.h"
@@ -59,10 +60,11 @@ void RefreshUserAndDomain(HWND dialog, const ChangeNtControlIds& ids) {
   if (!changed || !PolicyMessageWanted()) return;
   RequestPolicyMessage();
   if (!HaveReply()) return;
-  if (platform::BoundedLength(state.Reply, kReplySize) ==
+  if (platform::BoundedLength(state.Reply, std::size(state.Reply)) ==
           platform::BoundedLength(state.LastPolicyMessage, kPolicyMessageSize) &&
-      std::memcmp(state.Reply, state.LastPolicyMessage,
-                  platform::BoundedLength(state.Reply, kReplySize) * sizeof(char16_t)) == 0) {
+      std::memcmp(
+          state.Reply, state.LastPolicyMessage,
+          platform::BoundedLength(state.Reply, std::size(state.Reply)) * sizeof(char16_t)) == 0) {
     return;  // the same text was shown last
   }
   ShowMessageBox(state.UserNameField, state.Reply, kPolicyBoxStyle);

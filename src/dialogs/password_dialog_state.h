@@ -10,26 +10,20 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "dialogs/message_box.h"
 #include "platform/win.h"
 #include "policy/check_context.h"
 #include "policy/password_policy.h"
+#include "query/reply.h"
+#include "query/request.h"
 
 namespace hvn {
 
 class ClientSettings;
 
 constexpr size_t kDialogTextSize = 256;      // characters, terminator included
-constexpr size_t kRequestSize = 4096;        // characters (8,192 bytes)
-constexpr size_t kReplySize = 4096;          // characters (8,192 bytes)
 constexpr size_t kPolicyMessageSize = 4096;  // characters
 constexpr size_t kRule2900TextSize = kRule2900TextCapacity;
-
-// The title of every message box the system shows.
-constexpr wchar_t kMessageBoxTitle[] = L"Halvern";
-// Rejection texts: MB_OK | MB_ICONHAND | MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST.
-constexpr UINT kRejectionBoxStyle = 0x52010;
-// Policy messages: MB_OK | MB_ICONINFORMATION | MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST.
-constexpr UINT kPolicyBoxStyle = 0x52040;
 
 // The signature of Winlogon's WlxMessageBox: host handle, owner window, text, title, style.
 using MessageBoxFunction = int(WINAPI*)(HANDLE host, HWND owner, LPWSTR text, LPWSTR title,
@@ -54,8 +48,8 @@ struct PasswordDialogState {
   char16_t OldPassword[kDialogTextSize];  // the password texts live only during a check
   char16_t NewPassword[kDialogTextSize];
   char16_t Confirm[kDialogTextSize];
-  char16_t Request[kRequestSize];
-  char16_t Reply[kReplySize];  // first string empty when no server answered
+  char16_t Request[kRequestCapacity];
+  char16_t Reply[kReplyBytes / sizeof(char16_t)];  // first string empty when no server answered
   char16_t Rule2900Text[kRule2900TextSize];
   PasswordPolicy Policy;
   CheckContext Context;
@@ -79,9 +73,6 @@ PasswordDialogState& DialogState();
 // Shows `text` in a message box titled "Halvern" through the host's service. The result is
 // not used.
 void ShowMessageBox(HWND owner, const char16_t* text, UINT style);
-
-// Overwrites a text buffer with zeros in a way the compiler cannot drop.
-void ClearSecret(void* buffer, size_t bytes);
 
 }  // namespace hvn
 

@@ -13,7 +13,7 @@ PasswordDialogState& DialogState() {
 
 void ShowMessageBox(HWND owner, const char16_t* text, UINT style) {
   const PasswordDialogState& state = DialogState();
-  wchar_t title[sizeof(kMessageBoxTitle) / sizeof(kMessageBoxTitle[0])];
+  wchar_t title[sizeof(kMessageBoxTitle)];
   for (size_t i = 0; i < sizeof(title) / sizeof(title[0]); ++i) title[i] = kMessageBoxTitle[i];
   // The service's signature takes writable texts; neither is written.
   LPWSTR wide_text = const_cast<LPWSTR>(platform::AsWide(text));
@@ -22,11 +22,6 @@ void ShowMessageBox(HWND owner, const char16_t* text, UINT style) {
   } else {
     ::MessageBoxW(owner, wide_text, title, style);
   }
-}
-
-void ClearSecret(void* buffer, size_t bytes) {
-  volatile unsigned char* p = static_cast<volatile unsigned char*>(buffer);
-  for (size_t i = 0; i < bytes; ++i) p[i] = 0;
 }
 
 }  // namespace hvn

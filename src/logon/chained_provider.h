@@ -7,7 +7,7 @@
 
 #include <cstddef>
 
-#include "logon/logon_provider_settings.h"
+#include "config/logon_provider_settings.h"
 #include "platform/win.h"
 
 namespace hvn {

@@ -1,6 +1,7 @@
 #include "config/client_settings.h"
+#include "dialogs/message_box.h"
 #include "logon/chained_provider.h"
-#include "logon/logon_provider_settings.h"
+#include "config/logon_provider_settings.h"
 #include "logon/logon_texts.h"
 
 namespace hvn {
@@ -59,8 +60,8 @@ bool LoadChainedProvider() {
   HMODULE library = nullptr;
   if (g_chained_provider.slots[kSlotNegotiate] != nullptr) {
     // Negotiation entered a second time: the chain leads back to this library.
-    ::MessageBoxA(nullptr, kRecursionMessage, kMessageTitle,
-                  MB_ICONWARNING | MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST);
+    ::MessageBoxA(nullptr, kRecursionMessage, kMessageBoxTitle,
+                  MB_ICONWARNING | kMessageBoxModality);
     library = ::LoadLibraryA(kStandardProviderName);
   } else {
     LogonProviderSettings settings;

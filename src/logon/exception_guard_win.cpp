@@ -1,8 +1,13 @@
 // A frame-based structured exception handler made by hand, since g++ has no __try on i686:
 // a registration record on the guarded function's stack is linked into the thread's handler
 // chain (fs:0); the system calls its handler for any exception raised below it, and the
-// handler jumps back to the guarded function with __builtin_longjmp. C++ exceptions (which
-// g++ raises through its own unwinder, not the system's) are caught with an inner catch.
+// handler unwinds the frames above it and jumps back to the guarded function with
+// __builtin_longjmp. C++ exceptions (which g++ raises through its own unwinder, not the
+// system's) are caught with an inner catch.
+//
+// The system accepts the handler as a handler of this image: the image carries no table of
+// safe handlers and does not declare that it has none, so the dispatcher's image checks (XP
+// SP2 and later) let any handler inside it run; the record itself lies on the thread's stack.
 #include "logon/exception_guard.h"
 #include "platform/win.h"
 
@@ -38,6 +43,10 @@ extern "C" EXCEPTION_DISPOSITION __cdecl HvnGuardHandler(EXCEPTION_RECORD* recor
     return ExceptionContinueSearch;
   GuardFrame* frame = static_cast<GuardFrame*>(establisher);
   frame->code = record->ExceptionCode;
+  // Give every handler record between the fault and this guard its unwind call, as the
+  // system's own __except does: the chained provider's __finally blocks run and the locks
+  // they release are free again. The unwind returns here with this record at the chain head.
+  ::RtlUnwind(frame, nullptr, record, nullptr);
   __builtin_longjmp(frame->jump_buffer, 1);
 }
 
@@ -63,8 +72,8 @@ __attribute__((noinline)) uint32_t RunGuarded(void (*body)(void*), void* context
     WriteChainHead(&frame);
     CallCatchingCpp(body, context, &frame.code);
   }
-  // Both paths arrive here: the normal return and the handler's jump. After the jump the
-  // chain head still names the system dispatcher's own record; unlink everything above ours.
+  // Both paths arrive here: the normal return and the handler's jump (after which the chain
+  // head is this record again).
   WriteChainHead(frame.next);
   return frame.code;
 }

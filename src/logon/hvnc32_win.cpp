@@ -34,7 +34,6 @@ void Negotiate(NegotiateWork* work) {
   work->result_known = true;
   DWORD reported = work->reported != nullptr ? *work->reported : 0;
   if (!work->result || reported > work->offered) OfferSelfUninstall();
-  g_logon_state.negotiated_version = reported;
 }
 
 // After an exception that came before the chained provider answered, the slots may be empty

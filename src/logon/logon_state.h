@@ -1,5 +1,5 @@
 // Process-wide state of the logon provider besides the chained provider's slots: what
-// negotiation and initialisation recorded.
+// initialisation recorded.
 #ifndef HVN_LOGON_LOGON_STATE_H_
 #define HVN_LOGON_LOGON_STATE_H_
 
@@ -8,8 +8,6 @@
 namespace hvn {
 
 struct LogonState {
-  // The interface version the chained provider reported.
-  DWORD negotiated_version;
   // Winlogon's handle and message box, recorded by WlxInitialize for the dialog handlers.
   HANDLE winlogon;
   WlxMessageBoxFunction message_box;

@@ -5,8 +5,6 @@
 
 namespace hvn {
 
-constexpr char kMessageTitle[] = "Halvern";
-
 constexpr char kRecursionMessage[] =
     "The Halvern Client has detected a configuration error. WlxNegotiate is being called "
     "recursively. Contact your administrator to resolve this problem.";

@@ -6,8 +6,9 @@
 namespace hvn {
 
 // Asks (system message box, Yes/No, No the default). On Yes, makes the provider that this
-// library chains to Winlogon's provider again, if its library lies in the system directory,
-// else the standard provider; deletes "REM_GinaDLL"; and says whether that worked. Takes
+// library chains to Winlogon's provider again if its file exists (a name with a path as
+// given, a bare name in the system directory) and it is not this client, else the standard
+// provider; deletes "REM_GinaDLL"; and says whether that worked. Takes
 // effect at the next start of the computer; this process goes on unchanged.
 void OfferSelfUninstall();
 

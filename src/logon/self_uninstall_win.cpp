@@ -1,8 +1,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "dialogs/message_box.h"
 #include "logon/chained_provider.h"
-#include "logon/logon_provider_settings.h"
+#include "config/logon_provider_settings.h"
 #include "logon/logon_texts.h"
 #include "logon/self_uninstall.h"
 #include "platform/ansi_text.h"
@@ -10,8 +11,6 @@
 
 namespace hvn {
 namespace {
-
-constexpr UINT kBoxStyle = MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST;
 
 // True when `name` contains "HVNC32" in any letter case (double-byte characters taken whole).
 bool NamesThisClient(const char* name) {
@@ -28,16 +27,8 @@ bool NamesThisClient(const char* name) {
   return false;
 }
 
-// True when the system directory holds a file `name` (a name with a path never does).
-bool ExistsInSystemDirectory(const char* name) {
-  char path[1024];
-  UINT length = ::GetSystemDirectoryA(path, sizeof(path));
-  if (length == 0 || length >= sizeof(path)) return false;
-  size_t name_length = platform::BoundedLength(name, kProviderNameSize - 1);
-  if (name_length == 0 || length + 1 + name_length + 1 > sizeof(path)) return false;
-  path[length] = '\\';
-  std::memcpy(path + length + 1, name, name_length);
-  path[length + 1 + name_length] = '\0';
+// True when `path` names an existing file.
+bool FileExists(const char* path) {
   HANDLE file = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
@@ -45,11 +36,43 @@ bool ExistsInSystemDirectory(const char* name) {
   return true;
 }
 
+// True when `name` carries a path (a drive or a folder), as providers kept outside the system
+// directory are named; double-byte characters are taken whole.
+bool HasPath(const char* name) {
+  for (size_t at = 0; name[at] != '\0';) {
+    if (name[at] == '\\' || name[at] == '/' || name[at] == ':') return true;
+    at += platform::IsAnsiLeadByte(static_cast<unsigned char>(name[at])) && name[at + 1] != '\0'
+              ? 2
+              : 1;
+  }
+  return false;
+}
+
+// True when Winlogon can find the provider `name`: a name with a path as given, a bare name in
+// the system directory.
+bool ProviderFileExists(const char* name) {
+  size_t name_length = platform::BoundedLength(name, kProviderNameSize - 1);
+  if (name_length == 0) return false;
+  char path[1024];
+  if (HasPath(name)) {
+    std::memcpy(path, name, name_length);
+    path[name_length] = '\0';
+    return FileExists(path);
+  }
+  UINT length = ::GetSystemDirectoryA(path, sizeof(path));
+  if (length == 0 || length >= sizeof(path)) return false;
+  if (length + 1 + name_length + 1 > sizeof(path)) return false;
+  path[length] = '\\';
+  std::memcpy(path + length + 1, name, name_length);
+  path[length + 1 + name_length] = '\0';
+  return FileExists(path);
+}
+
 }  // namespace
 
 void OfferSelfUninstall() {
-  if (::MessageBoxA(nullptr, kUninstallPrompt, kMessageTitle,
-                    MB_YESNO | MB_ICONHAND | MB_DEFBUTTON2 | kBoxStyle) != IDYES)
+  if (::MessageBoxA(nullptr, kUninstallPrompt, kMessageBoxTitle,
+                    MB_YESNO | MB_ICONHAND | MB_DEFBUTTON2 | kMessageBoxModality) != IDYES)
     return;
 
   LogonProviderSettings settings;
@@ -58,7 +81,7 @@ void OfferSelfUninstall() {
   // and it is not this client under another spelling; otherwise Winlogon's own provider.
   const char* restored = settings.REM_GinaDLL;
   if (std::strcmp(restored, kStandardProviderName) == 0 || NamesThisClient(restored) ||
-      !ExistsInSystemDirectory(restored))
+      !ProviderFileExists(restored))
     restored = kStandardProviderName;
   std::memmove(settings.GinaDLL, restored,
                platform::BoundedLength(restored, kProviderNameSize - 1) + 1);
@@ -68,11 +91,11 @@ void OfferSelfUninstall() {
   if (rc != 0) {
     char text[sizeof(kUninstallFailedFormat) + 16];
     std::snprintf(text, sizeof(text), kUninstallFailedFormat, static_cast<unsigned long>(rc));
-    ::MessageBoxA(nullptr, text, kMessageTitle, MB_OK | MB_ICONHAND | kBoxStyle);
+    ::MessageBoxA(nullptr, text, kMessageBoxTitle, MB_OK | MB_ICONHAND | kMessageBoxModality);
     return;
   }
-  ::MessageBoxA(nullptr, kUninstalledMessage, kMessageTitle,
-                MB_OK | MB_ICONINFORMATION | kBoxStyle);
+  ::MessageBoxA(nullptr, kUninstalledMessage, kMessageBoxTitle,
+                MB_OK | MB_ICONINFORMATION | kMessageBoxModality);
 }
 
 }  // namespace hvn

@@ -17,6 +17,14 @@ void* HeapAllocZeroed(size_t size);
 // Returns a block from HeapAllocZeroed to the process heap; nullptr is ignored.
 void HeapRelease(void* block);
 
+// Releases an owned block through HeapRelease and leaves the owner's pointer empty, so that
+// releasing twice does nothing.
+template <typename T>
+void ReleaseOwned(T*& block) {
+  HeapRelease(block);
+  block = nullptr;
+}
+
 struct HeapBlockTraits {
   using Handle = void*;
   static Handle Invalid() { return nullptr; }

@@ -1,9 +1,12 @@
 // The registry API the system uses (the ANSI Reg*A calls and HKEY). The Windows build takes
-// them from the system; the portable build gets the same names and signatures from a small
-// in-memory registry (registry_memory.cpp), so registry logic also runs natively under the
+// them from the system; the portable build (tests, fuzz targets, benchmarks) gets the same
+// names and signatures from a small in-memory registry in the test support tree
+// (tests/support/registry_memory.cpp), so registry logic also runs natively under the
 // sanitizers. Both builds run the same registry tests.
 #ifndef HVN_PLATFORM_REGISTRY_H_
 #define HVN_PLATFORM_REGISTRY_H_
+
+#include "platform/error_codes.h"
 
 #ifdef _WIN32
 #include "platform/win.h"
@@ -54,49 +57,6 @@ struct FILETIME {
 #define REG_OPTION_VOLATILE 1
 #define REG_CREATED_NEW_KEY 1
 #define REG_OPENED_EXISTING_KEY 2
-
-#ifndef ERROR_SUCCESS
-#define ERROR_SUCCESS 0
-#endif
-#ifndef ERROR_FILE_NOT_FOUND
-#define ERROR_FILE_NOT_FOUND 2
-#endif
-#ifndef ERROR_ACCESS_DENIED
-#define ERROR_ACCESS_DENIED 5
-#endif
-#ifndef ERROR_INVALID_HANDLE
-#define ERROR_INVALID_HANDLE 6
-#endif
-#ifndef ERROR_NOT_ENOUGH_MEMORY
-#define ERROR_NOT_ENOUGH_MEMORY 8
-#endif
-#ifndef ERROR_INVALID_DATA
-#define ERROR_INVALID_DATA 13
-#endif
-#ifndef ERROR_NOT_SUPPORTED
-#define ERROR_NOT_SUPPORTED 50
-#endif
-#ifndef ERROR_INVALID_PARAMETER
-#define ERROR_INVALID_PARAMETER 87
-#endif
-#ifndef ERROR_INSUFFICIENT_BUFFER
-#define ERROR_INSUFFICIENT_BUFFER 122
-#endif
-#ifndef ERROR_BAD_PATHNAME
-#define ERROR_BAD_PATHNAME 161
-#endif
-#ifndef ERROR_MORE_DATA
-#define ERROR_MORE_DATA 234
-#endif
-#ifndef ERROR_NO_MORE_ITEMS
-#define ERROR_NO_MORE_ITEMS 259
-#endif
-#ifndef ERROR_NOACCESS
-#define ERROR_NOACCESS 998
-#endif
-#ifndef ERROR_KEY_DELETED
-#define ERROR_KEY_DELETED 1018
-#endif
 
 // The Reg*A calls, with the Windows signatures (pointer types spelled out).
 LONG RegOpenKeyExA(HKEY key, const char* subkey, DWORD options, REGSAM access, HKEY* result);

@@ -5,17 +5,8 @@
 #include "platform/ansi_text.h"
 
 namespace hvn {
-namespace {
 
-uint32_t CheckClassRule(const CheckContext& context, const CharClassRule& rule,
-                        uint32_t class_number) {
-  return CheckCharClass(context, rule.CharSet, rule.MustContain, rule.MinCount, rule.Embedded,
-                        rule.StartPos, rule.EndPos, class_number);
-}
-
-}  // namespace
-
-uint32_t IsClassChar(char16_t c, uint32_t class_number) {
+bool IsClassChar(char16_t c, uint32_t class_number) {
   bool upper = c >= u'A' && c <= u'Z';
   bool lower = c >= u'a' && c <= u'z';
   bool digit = c >= u'0' && c <= u'9';
@@ -33,13 +24,13 @@ uint32_t IsClassChar(char16_t c, uint32_t class_number) {
     case kClassHigh:
       return c >= 127;
     default:
-      return 0;
+      return false;
   }
 }
 
 bool IsInClass(char16_t c, const char16_t* custom_set, uint32_t class_number) {
   size_t set_length = custom_set ? platform::BoundedLength(custom_set, kCharSetCapacity) : 0;
-  if (set_length == 0) return IsClassChar(c, class_number) != 0;
+  if (set_length == 0) return IsClassChar(c, class_number);
   for (size_t i = 0; i < set_length; ++i) {
     if (custom_set[i] == c) return true;
   }
@@ -72,9 +63,9 @@ size_t SelectRegion(char16_t (&out)[kRegionSize], const char16_t* password, uint
   return region_length;
 }
 
-uint32_t CheckCharClass(const CheckContext& context, const char16_t* custom_set,
-                        uint32_t must_contain, uint32_t min_count, uint32_t embedded,
-                        uint32_t start_pos, uint32_t end_pos, uint32_t class_number) {
+RuleOutcome CheckCharClass(const CheckContext& context, const char16_t* custom_set,
+                           uint32_t must_contain, uint32_t min_count, uint32_t embedded,
+                           uint32_t start_pos, uint32_t end_pos, uint32_t class_number) {
   if (embedded != 0) {
     start_pos = 0;
     end_pos = 0;
@@ -86,27 +77,14 @@ uint32_t CheckCharClass(const CheckContext& context, const char16_t* custom_set,
   for (size_t i = 0; i < region_length; ++i) {
     if (IsInClass(region[i], custom_set, class_number)) ++count;
   }
-  if (must_contain != 0) return count < min_count ? kFailed : kPassed;
-  return count > 0 ? kFailed : kPassed;
+  if (must_contain != 0) return count < min_count ? RuleOutcome::kFailed : RuleOutcome::kPassed;
+  return count > 0 ? RuleOutcome::kFailed : RuleOutcome::kPassed;
 }
 
-uint32_t CheckRule2000(const CheckContext& c, const CharClassRule& r) {
-  return CheckClassRule(c, r, kClassAlpha);
-}
-uint32_t CheckRule2100(const CheckContext& c, const CharClassRule& r) {
-  return CheckClassRule(c, r, kClassUpperAlpha);
-}
-uint32_t CheckRule2200(const CheckContext& c, const CharClassRule& r) {
-  return CheckClassRule(c, r, kClassLowerAlpha);
-}
-uint32_t CheckRule2300(const CheckContext& c, const CharClassRule& r) {
-  return CheckClassRule(c, r, kClassNumeric);
-}
-uint32_t CheckRule2400(const CheckContext& c, const CharClassRule& r) {
-  return CheckClassRule(c, r, kClassSpecial);
-}
-uint32_t CheckRule2500(const CheckContext& c, const CharClassRule& r) {
-  return CheckClassRule(c, r, kClassHigh);
+RuleOutcome CheckClassRule(const CheckContext& context, const CharClassRule& rule,
+                           uint32_t class_number) {
+  return CheckCharClass(context, rule.CharSet, rule.MustContain, rule.MinCount, rule.Embedded,
+                        rule.StartPos, rule.EndPos, class_number);
 }
 
 }  // namespace hvn

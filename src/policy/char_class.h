@@ -23,9 +23,9 @@ enum : uint32_t {
 
 constexpr size_t kRegionSize = 256;  // characters of the region buffer, terminator included
 
-// 1 when `c` is a built-in member of the class (per UTF-16 code unit), else 0; 0 also for a
+// Whether `c` is a built-in member of the class (per UTF-16 code unit); false also for a
 // class number outside 1 to 6.
-uint32_t IsClassChar(char16_t c, uint32_t class_number);
+bool IsClassChar(char16_t c, uint32_t class_number);
 
 // Whether `c` is in the class: in `custom_set` when that is not empty (at most 256 characters
 // are looked at), else by the built-in definition.
@@ -40,18 +40,15 @@ size_t SelectRegion(char16_t (&out)[kRegionSize], const char16_t* password, uint
                     uint32_t class_number);
 
 // Counts the class characters of the region of the context's new password (as typed). With
-// `must_contain` on: 2 (failed) when fewer than `min_count`, else 1; off: 2 when any, else 1.
-uint32_t CheckCharClass(const CheckContext& context, const char16_t* custom_set,
-                        uint32_t must_contain, uint32_t min_count, uint32_t embedded,
-                        uint32_t start_pos, uint32_t end_pos, uint32_t class_number);
+// `must_contain` on: failed when fewer than `min_count`, else passed; off: failed when any,
+// else passed.
+RuleOutcome CheckCharClass(const CheckContext& context, const char16_t* custom_set,
+                           uint32_t must_contain, uint32_t min_count, uint32_t embedded,
+                           uint32_t start_pos, uint32_t end_pos, uint32_t class_number);
 
-// The rule entries: CheckCharClass with the rule's own fields and class 1 to 6 in turn.
-uint32_t CheckRule2000(const CheckContext& context, const CharClassRule& rule);
-uint32_t CheckRule2100(const CheckContext& context, const CharClassRule& rule);
-uint32_t CheckRule2200(const CheckContext& context, const CharClassRule& rule);
-uint32_t CheckRule2300(const CheckContext& context, const CharClassRule& rule);
-uint32_t CheckRule2400(const CheckContext& context, const CharClassRule& rule);
-uint32_t CheckRule2500(const CheckContext& context, const CharClassRule& rule);
+// CheckCharClass with the fields of a class rule (rules 2000 to 2500 are classes 1 to 6).
+RuleOutcome CheckClassRule(const CheckContext& context, const CharClassRule& rule,
+                           uint32_t class_number);
 
 }  // namespace hvn
 

@@ -26,16 +26,16 @@ struct CheckContext {
   char16_t Rule2900Text[kRule2900TextCapacity];
 };
 
-// Rule outcomes.
-enum : uint32_t {
-  kNotEvaluated = 0,
+// The outcome of one rule check. The values are those of the results record.
+enum class RuleOutcome : uint32_t {
+  kNotEvaluated = 0,  // the rule is disabled, or rule 1000 found a password empty
   kPassed = 1,
-  kFailed = 2,
-  kNotEvaluable = 3,
+  kFailed = 2,        // only this outcome names the rule in the rejection request
+  kNotEvaluable = 3,  // rule 3000 could not read its dictionary file
 };
 
 struct RuleResults {
-  uint32_t Outcome[kRuleCount];  // in the order of kRuleCodes
+  RuleOutcome Outcome[kRuleCount];  // in the order of kRuleCodes
   uint32_t Acceptable;
 };
 
@@ -48,10 +48,10 @@ void PrepareCheckContext(CheckContext& context, const char16_t* user_name, uint3
                          const char16_t* new_password, uint32_t new_bytes,
                          const char16_t* rule2900_text, uint32_t rule2900_bytes);
 
-// Runs every enabled rule and reduces the outcomes to the verdict. Returns 1 when the
-// password is acceptable, else 0; the same value is left in results.Acceptable.
-uint32_t EvaluatePolicy(RuleResults& results, const CheckContext& context,
-                        const PasswordPolicy& policy);
+// Runs every enabled rule and reduces the outcomes to the verdict. Returns true when the
+// password is acceptable; results.Acceptable holds the same as 1 or 0.
+bool EvaluatePolicy(RuleResults& results, const CheckContext& context,
+                    const PasswordPolicy& policy);
 
 // The verdict of the outcomes in `results` under `policy`, stored in results.Acceptable.
 void ComputeVerdict(RuleResults& results, const PasswordPolicy& policy);

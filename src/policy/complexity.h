@@ -11,10 +11,10 @@ namespace hvn {
 
 // Counts the classes whose flag in `rule` is exactly 1 (csAlpha ... csHigh, classes 1 to 6)
 // and of which the new password, as typed, holds at least one character anywhere; class n uses
-// `char_sets[n - 1]` when that is not empty. 2 when the count is below the rule's own
-// MinComplianceLevel, else 1.
-uint32_t CheckComplexity(const CheckContext& context, const ComplexityRule& rule,
-                         const char16_t* const (&char_sets)[6]);
+// `char_sets[n - 1]` when that is not empty. Failed when the count is below the rule's own
+// MinComplianceLevel, else passed.
+RuleOutcome CheckComplexity(const CheckContext& context, const ComplexityRule& rule,
+                            const char16_t* const (&char_sets)[6]);
 
 }  // namespace hvn
 

@@ -37,9 +37,9 @@ void Reverse(const Unit* text, size_t length, Unit* out) {
 // ascending pass that narrows, per start position, the entries beginning there: a few
 // thousand small reads instead of one search of the whole file per piece.
 template <typename Unit>
-uint32_t SearchKey(platform::ReadOnlyFile& file, Keys<Unit>& keys, size_t key_length,
-                   const Unit* substituted, size_t substituted_length, uint32_t bidir,
-                   uint32_t tolerance, uint32_t wildcard) {
+RuleOutcome SearchKey(platform::ReadOnlyFile& file, Keys<Unit>& keys, size_t key_length,
+                      const Unit* substituted, size_t substituted_length, uint32_t bidir,
+                      uint32_t tolerance, uint32_t wildcard) {
   DictionarySearch<Unit> search(file);
   Reverse(keys.key, key_length, keys.reversed);
   // 4. The whole password.
@@ -81,15 +81,15 @@ uint32_t SearchKey(platform::ReadOnlyFile& file, Keys<Unit>& keys, size_t key_le
     const uint32_t window = tolerance + 1u;  // 32-bit: a tolerance of 2^32-1 gives 0
     found = search.ContainsPiece(texts, lengths, count, window);
   }
-  if (found) return kFailed;
+  if (found) return RuleOutcome::kFailed;
   // A read that failed may have hidden an entry: the file cannot be judged.
-  return search.ReadFailed() ? kNotEvaluable : kPassed;
+  return search.ReadFailed() ? RuleOutcome::kNotEvaluable : RuleOutcome::kPassed;
 }
 
 }  // namespace
 
-uint32_t CheckDictionary(const CheckContext& context, const char* path, uint32_t bidir,
-                         uint32_t substitute, uint32_t tolerance, uint32_t wildcard) {
+RuleOutcome CheckDictionary(const CheckContext& context, const char* path, uint32_t bidir,
+                            uint32_t substitute, uint32_t tolerance, uint32_t wildcard) {
   // 1. The upper-case password, and its ANSI form.
   const char16_t* upper = context.NewPasswordUpper;
   size_t upper_length = platform::BoundedLength(upper, kKeySize - 1);
@@ -103,15 +103,15 @@ uint32_t CheckDictionary(const CheckContext& context, const char* path, uint32_t
     std::memcpy(file_path, path, platform::BoundedLength(path, kPathSize - 1));
   }
   platform::ReadOnlyFile file;
-  if (!file.Open(file_path)) return kNotEvaluable;
+  if (!file.Open(file_path)) return RuleOutcome::kNotEvaluable;
 
   // 3. A zero byte in the first 256 bytes makes the file UTF-16.
   unsigned char head[kDetectionBytes];
   uint32_t head_length = 0;
-  if (!file.ReadAt(0, head, kDetectionBytes, &head_length)) return kNotEvaluable;
+  if (!file.ReadAt(0, head, kDetectionBytes, &head_length)) return RuleOutcome::kNotEvaluable;
   bool utf16 = std::memchr(head, 0, head_length > kDetectionBytes ? kDetectionBytes : head_length);
 
-  uint32_t result = kPassed;
+  RuleOutcome result = RuleOutcome::kPassed;
   if (utf16) {
     Keys<char16_t> wide{};
     std::memcpy(wide.key, upper, upper_length * sizeof(char16_t));
@@ -144,7 +144,7 @@ uint32_t CheckDictionary(const CheckContext& context, const char* path, uint32_t
   return result;
 }
 
-uint32_t CheckRule3000(const CheckContext& context, const DictionaryRule& rule) {
+RuleOutcome CheckRule3000(const CheckContext& context, const DictionaryRule& rule) {
   return CheckDictionary(context, rule.ServerDictFile, rule.Bidir, rule.Substitute, rule.Tolerance,
                          rule.Wildcard);
 }

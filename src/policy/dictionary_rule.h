@@ -14,11 +14,11 @@ namespace hvn {
 // upper-case new password as the rule's steps say. Returns 2 (failed) when any lookup finds
 // its key, 1 when none does, and 3 (not evaluable) when the file cannot be opened or a read in
 // it fails. `substitute` counts only when exactly 1. The file is closed before returning.
-uint32_t CheckDictionary(const CheckContext& context, const char* path, uint32_t bidir,
-                         uint32_t substitute, uint32_t tolerance, uint32_t wildcard);
+RuleOutcome CheckDictionary(const CheckContext& context, const char* path, uint32_t bidir,
+                            uint32_t substitute, uint32_t tolerance, uint32_t wildcard);
 
 // The rule entry: CheckDictionary with the rule's ServerDictFile and fields.
-uint32_t CheckRule3000(const CheckContext& context, const DictionaryRule& rule);
+RuleOutcome CheckRule3000(const CheckContext& context, const DictionaryRule& rule);
 
 }  // namespace hvn
 

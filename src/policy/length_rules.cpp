@@ -11,16 +11,17 @@ uint32_t NewLength(const CheckContext& context) {
 
 }  // namespace
 
-uint32_t CheckLength(const CheckContext& context, uint32_t min_length, uint32_t max_length,
-                     uint32_t exactly_7_or_14) {
+RuleOutcome CheckLength(const CheckContext& context, uint32_t min_length, uint32_t max_length,
+                        uint32_t exactly_7_or_14) {
   uint32_t length = context.NewPasswordLength;
-  if (exactly_7_or_14 == 1) return (length == 7 || length == 14) ? kPassed : kFailed;
+  if (exactly_7_or_14 == 1)
+    return (length == 7 || length == 14) ? RuleOutcome::kPassed : RuleOutcome::kFailed;
   bool lower_holds = min_length == 0 || length >= min_length;
   bool upper_holds = max_length == 0 || length <= max_length;
-  return (lower_holds && upper_holds) ? kPassed : kFailed;
+  return (lower_holds && upper_holds) ? RuleOutcome::kPassed : RuleOutcome::kFailed;
 }
 
-uint32_t CheckUniqueChars(const CheckContext& context, uint32_t min_unique_chars) {
+RuleOutcome CheckUniqueChars(const CheckContext& context, uint32_t min_unique_chars) {
   uint32_t length = NewLength(context);
   const char16_t* password = context.NewPassword;
   uint32_t count = 0;
@@ -29,7 +30,7 @@ uint32_t CheckUniqueChars(const CheckContext& context, uint32_t min_unique_chars
     while (password[first] != password[i]) ++first;
     if (first == i) ++count;
   }
-  return count < min_unique_chars ? kFailed : kPassed;
+  return count < min_unique_chars ? RuleOutcome::kFailed : RuleOutcome::kPassed;
 }
 
 }  // namespace hvn

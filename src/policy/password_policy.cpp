@@ -1,49 +1,23 @@
 #include "policy/password_policy.h"
 
+#include <cassert>
 #include <cstring>
-#include <initializer_list>
 
 #include "platform/heap.h"
+#include "policy/policy_fields.h"
 
 namespace hvn {
 namespace {
 
-constexpr uint32_t kDefaultTolerance = 4;
-
-void SetSimilarityDefaults(SimilarityRule& rule) {
-  rule.Enabled = 0;
-  rule.Bidir = 0;
-  rule.Substitute = 0;
-  rule.Tolerance = kDefaultTolerance;
-  rule.msg_Pol = nullptr;
-  rule.msg_Rej = nullptr;
-}
-
-void SetCharClassDefaults(CharClassRule& rule) {
-  rule.Enabled = 0;
-  rule.MustContain = 1;
-  std::memset(rule.CharSet, 0, sizeof(rule.CharSet));
-  std::memset(rule.CharSetName, 0, sizeof(rule.CharSetName));
-  rule.MinCount = 1;
-  rule.Embedded = 0;
-  rule.StartPos = 0;
-  rule.EndPos = 0;
-  rule.msg_Pol = nullptr;
-  rule.msg_Rej = nullptr;
-}
-
-// Releases an owned heap text and leaves the pointer empty.
-void ReleaseOwned(char*& block) {
-  platform::HeapRelease(block);
-  block = nullptr;
+bool IsOwnedBlock(PolicyFieldType type) {
+  return type == PolicyFieldType::kNameList || type == PolicyFieldType::kTemplate ||
+         type == PolicyFieldType::kMessageBlock;
 }
 
 // Releases every heap block the policy owns and leaves its pointer empty.
 void ReleaseOwnedBlocks(PasswordPolicy& policy) {
-  for (char** block :
-       {&policy.UserList, &policy.GroupList, &policy.MsgPolTemplate, &policy.MsgRejTemplate,
-        &policy.MsgRejGeneric, &policy.PolicyMessageBlock, &policy.RejectionMessageBlock}) {
-    ReleaseOwned(*block);
+  for (const PolicyField& row : PolicyFields()) {
+    if (IsOwnedBlock(row.type)) platform::ReleaseOwned(FieldOf<char*>(policy, row));
   }
 }
 
@@ -53,7 +27,8 @@ constexpr CharClassRule PasswordPolicy::*kClassRules[6] = {
     &PasswordPolicy::rule2300, &PasswordPolicy::rule2400, &PasswordPolicy::rule2500};
 
 size_t ClassIndex(int class_number) {
-  return (class_number >= 1 && class_number <= 6) ? static_cast<size_t>(class_number - 1) : 0;
+  assert(class_number >= 1 && class_number <= 6 && "a class number is 1 to 6");
+  return static_cast<size_t>(class_number - 1);
 }
 
 }  // namespace
@@ -75,60 +50,39 @@ PasswordPolicy::~PasswordPolicy() {
 }
 
 uint32_t PasswordPolicy::SetDefaults() {
-  SetSimilarityDefaults(rule1000);
-  for (int class_number = 1; class_number <= 6; ++class_number) {
-    SetCharClassDefaults(ClassRule(class_number));
+  for (const PolicyField& row : PolicyFields()) {
+    switch (row.type) {
+      case PolicyFieldType::kEnabled:
+      case PolicyFieldType::kNumber:
+        FieldOf<uint32_t>(*this, row) = row.default_value;
+        break;
+      case PolicyFieldType::kCharSet: {
+        auto& text = FieldOf<char16_t[kCharSetCapacity + 1]>(*this, row);
+        std::memset(text, 0, sizeof(text));
+        break;
+      }
+      case PolicyFieldType::kAnsiText:
+      case PolicyFieldType::kClassName:
+        std::memset(row.member(*this), 0, row.limit);
+        break;
+      case PolicyFieldType::kPolicyMessage:
+      case PolicyFieldType::kRejectionMessage:
+        FieldOf<const char*>(*this, row) = nullptr;
+        break;
+      case PolicyFieldType::kNameList:
+      case PolicyFieldType::kTemplate:
+      case PolicyFieldType::kMessageBlock:
+        break;  // released below
+    }
   }
-
-  rule2600.Enabled = 0;
-  rule2600.MinLength = 0;
-  rule2600.MaxLength = 0;
-  rule2600.Exactly7or14 = 0;
-  rule2600.msg_Pol = nullptr;
-  rule2600.msg_Rej = nullptr;
-
-  rule2700.Enabled = 0;
-  rule2700.MinUniqueChars = 0;
-  rule2700.msg_Pol = nullptr;
-  rule2700.msg_Rej = nullptr;
-
-  SetSimilarityDefaults(rule2800);
-  SetSimilarityDefaults(rule2900);
-
-  rule3000.Enabled = 0;
-  std::memset(rule3000.ServerDictFile, 0, sizeof(rule3000.ServerDictFile));
-  std::memset(rule3000.ClientDictFile, 0, sizeof(rule3000.ClientDictFile));
-  rule3000.Bidir = 0;
-  rule3000.Substitute = 0;
-  rule3000.Tolerance = kDefaultTolerance;
-  rule3000.Wildcard = 0;
-  rule3000.msg_Pol = nullptr;
-  rule3000.msg_Rej = nullptr;
-
-  rule3100.Enabled = 0;
-  rule3100.csAlpha = 0;
-  rule3100.csUpperAlpha = 0;
-  rule3100.csLowerAlpha = 0;
-  rule3100.csNumeric = 0;
-  rule3100.csSpecial = 0;
-  rule3100.csHigh = 0;
-  rule3100.MinComplianceLevel = 1;
-  rule3100.MustComply = 0;
-  rule3100.msg_Pol = nullptr;
-  rule3100.msg_Rej = nullptr;
-
-  Priority = 0;
-  std::memset(NotificationCmd, 0, sizeof(NotificationCmd));
-  MinComplianceLevel = 0;
-
   // The owned blocks last: the rules' message pointers into them were cleared above.
   ReleaseOwnedBlocks(*this);
   return 0;
 }
 
 uint32_t PasswordPolicy::WriteValues(HKEY) {
-  return 50;
-}  // ERROR_NOT_SUPPORTED
+  return ERROR_NOT_SUPPORTED;
+}
 
 CharClassRule& PasswordPolicy::ClassRule(int class_number) {
   return this->*kClassRules[ClassIndex(class_number)];

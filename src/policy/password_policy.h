@@ -111,7 +111,7 @@ class PasswordPolicy : public RegistryRecord {
   // group lists as ":NAME1:NAME2:", the two message blocks that msg_Pol and msg_Rej point
   // into, and the three templates. Missing or unusable values keep their defaults. Returns 0.
   uint32_t ReadValues(HKEY key) override;
-  // The policy is never written: returns 50 (ERROR_NOT_SUPPORTED).
+  // The policy is never written: returns ERROR_NOT_SUPPORTED.
   uint32_t WriteValues(HKEY key) override;
 
   SimilarityRule rule1000;
@@ -138,8 +138,8 @@ class PasswordPolicy : public RegistryRecord {
   char* PolicyMessageBlock;     // owned; the thirteen msg_Pol point into it
   char* RejectionMessageBlock;  // owned; the thirteen msg_Rej point into it
 
-  // The six class rules in class order (class 1 = rule 2000 ... class 6 = rule 2500); a class
-  // number outside 1 to 6 gives rule 2000.
+  // The six class rules in class order (class 1 = rule 2000 ... class 6 = rule 2500). A class
+  // number outside 1 to 6 is a programming error (asserted).
   CharClassRule& ClassRule(int class_number);
   const CharClassRule& ClassRule(int class_number) const;
 };

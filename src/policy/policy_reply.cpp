@@ -3,12 +3,20 @@
 #include <cstring>
 
 #include "platform/ansi_text.h"
+#include "policy/policy_fields.h"
 
 namespace hvn {
 namespace {
 
 constexpr char16_t kTab = u'\t';
 constexpr size_t kWorkSize = kMaxRecordLength + 1;
+
+// One field of a record as the parser took it from the working copy.
+struct WireField {
+  const char16_t* text;
+  size_t length;
+  bool cut;  // the record limit split it
+};
 
 // The fields of one record, read in order from its working copy. Fields past the last one read
 // as empty. When the record was cut inside a field, that last field is marked as cut.
@@ -25,22 +33,12 @@ class FieldReader {
     }
   }
 
-  // The next field and its length; `*cut` tells whether the record limit split it.
-  const char16_t* Next(size_t* field_length, bool* cut) {
+  WireField Next() {
     size_t start = position_ < length_ ? position_ : length_;
     size_t end = start;
     while (end < length_ && work_[end] != u'\0') ++end;
-    *field_length = end - start;
-    *cut = cut_inside_field_ && end == length_ && start < length_;
     position_ = end + 1;
-    return work_ + start;
-  }
-
-  uint32_t NextNumber() {
-    size_t field_length = 0;
-    bool cut = false;
-    const char16_t* field = Next(&field_length, &cut);
-    return cut ? 0 : ReadNumberField(field, field_length);
+    return {work_ + start, end - start, cut_inside_field_ && end == length_ && start < length_};
   }
 
  private:
@@ -54,130 +52,82 @@ bool IsAtolSpace(char16_t c) {
   return c == u' ' || (c >= u'\t' && c <= u'\r');
 }
 
-void StoreCharSet(CharClassRule& rule, FieldReader& fields) {
-  size_t length = 0;
-  bool cut = false;
-  const char16_t* text = fields.Next(&length, &cut);
-  std::memset(rule.CharSet, 0, sizeof(rule.CharSet));
-  if (length > kCharSetCapacity) length = kCharSetCapacity;
-  std::memcpy(rule.CharSet, text, length * sizeof(char16_t));
+// Keeps at most 256 characters; the rest of the array is cleared.
+void StoreCharSet(char16_t (&char_set)[kCharSetCapacity + 1], const WireField& field) {
+  std::memset(char_set, 0, sizeof(char_set));
+  size_t length = field.length > kCharSetCapacity ? kCharSetCapacity : field.length;
+  std::memcpy(char_set, field.text, length * sizeof(char16_t));
 }
 
-void ApplySimilarity(SimilarityRule& rule, FieldReader& fields) {
-  rule.Enabled = 1;
-  rule.Bidir = fields.NextNumber();
-  rule.Substitute = fields.NextNumber();
-  rule.Tolerance = fields.NextNumber();
-}
-
-void ApplyCharClass(CharClassRule& rule, FieldReader& fields) {
-  rule.Enabled = 1;
-  rule.MustContain = fields.NextNumber();
-  StoreCharSet(rule, fields);
-  rule.MinCount = fields.NextNumber();
-  rule.Embedded = fields.NextNumber();
-  rule.StartPos = fields.NextNumber();
-  rule.EndPos = fields.NextNumber();
-}
-
-void StoreRule2900Text(char16_t* out, size_t capacity, FieldReader& fields) {
-  size_t length = 0;
-  bool cut = false;
-  const char16_t* text = fields.Next(&length, &cut);
-  if (out == nullptr || capacity == 0) return;
-  std::memset(out, 0, capacity * sizeof(char16_t));
-  if (length > capacity - 1) length = capacity - 1;
-  std::memcpy(out, text, length * sizeof(char16_t));
-}
-
-// Converts the dictionary path to the ANSI code page into both path fields. A path that the
-// code page cannot hold exactly (a character without an ANSI form, or more than 259 bytes)
-// is refused: opening a best-fit or shortened name could open some other file.
-void StoreDictionaryPath(DictionaryRule& rule, FieldReader& fields) {
-  size_t length = 0;
-  bool cut = false;
-  const char16_t* path = fields.Next(&length, &cut);
+// Converts the text to the ANSI code page into a field of `size` bytes. A text that the code
+// page cannot hold exactly (a character without an ANSI form, or more than size - 1 bytes) is
+// refused and leaves the field empty: opening a best-fit or shortened path could open some
+// other file.
+void StoreAnsiText(char* out, size_t size, const WireField& field) {
   char ansi[kPathSize];
+  std::memset(out, 0, size);
+  if (field.cut || size > sizeof(ansi)) return;
   std::memset(ansi, 0, sizeof(ansi));
-  size_t written = platform::WideToAnsi(path, length, ansi, sizeof(ansi));
+  size_t written = platform::WideToAnsi(field.text, field.length, ansi, size);
   char16_t back[kWorkSize];
   size_t back_length = platform::AnsiToWide(ansi, written, back, kWorkSize);
-  if (cut || back_length != length || std::memcmp(back, path, length * sizeof(char16_t)) != 0) {
-    std::memset(ansi, 0, sizeof(ansi));
+  if (back_length != field.length ||
+      std::memcmp(back, field.text, field.length * sizeof(char16_t)) != 0) {
+    return;
   }
-  std::memcpy(rule.ServerDictFile, ansi, sizeof(ansi));
-  std::memcpy(rule.ClientDictFile, ansi, sizeof(ansi));
+  std::memcpy(out, ansi, size);
 }
 
+void StoreField(PasswordPolicy& policy, const PolicyField& row, const WireField& field) {
+  switch (row.type) {
+    case PolicyFieldType::kNumber:
+      FieldOf<uint32_t>(policy, row) = field.cut ? 0 : ReadNumberField(field.text, field.length);
+      break;
+    case PolicyFieldType::kCharSet:
+      StoreCharSet(FieldOf<char16_t[kCharSetCapacity + 1]>(policy, row), field);
+      break;
+    case PolicyFieldType::kAnsiText:
+      StoreAnsiText(static_cast<char*>(row.member(policy)), row.limit, field);
+      break;
+    default:
+      break;  // no reply record carries the other types
+  }
+}
+
+void StoreRule2900Text(char16_t* out, size_t capacity, const WireField& field) {
+  if (out == nullptr || capacity == 0) return;
+  std::memset(out, 0, capacity * sizeof(char16_t));
+  size_t length = field.length > capacity - 1 ? capacity - 1 : field.length;
+  std::memcpy(out, field.text, length * sizeof(char16_t));
+}
+
+// Applies one record: the rows of the field table that the record's key carries, in table
+// order, then the texts that follow some records' own fields.
 void ApplyRecord(PasswordPolicy& policy, char16_t* rule2900_text, size_t rule2900_capacity,
                  const char16_t* record, size_t record_length) {
   FieldReader fields(record, record_length);
-  size_t key_length = 0;
-  bool key_cut = false;
-  const char16_t* key_field = fields.Next(&key_length, &key_cut);
-  if (key_cut) return;  // not even the key fits the record limit
-  uint32_t key = ReadNumberField(key_field, key_length);
+  WireField key_field = fields.Next();
+  if (key_field.cut) return;  // not even the key fits the record limit
+  uint32_t key = ReadNumberField(key_field.text, key_field.length);
 
-  switch (key) {
-    case 0:
-      policy.MinComplianceLevel = fields.NextNumber();
-      break;
-    case 1000:
-      ApplySimilarity(policy.rule1000, fields);
-      break;
-    case 2000:
-    case 2100:
-    case 2200:
-    case 2300:
-    case 2400:
-    case 2500:
-      ApplyCharClass(policy.ClassRule(static_cast<int>((key - 2000) / 100 + 1)), fields);
-      break;
-    case 2600:
-      policy.rule2600.Enabled = 1;
-      policy.rule2600.MinLength = fields.NextNumber();
-      policy.rule2600.MaxLength = fields.NextNumber();
-      policy.rule2600.Exactly7or14 = fields.NextNumber();
-      break;
-    case 2700:
-      policy.rule2700.Enabled = 1;
-      policy.rule2700.MinUniqueChars = fields.NextNumber();
-      break;
-    case 2800:
-      ApplySimilarity(policy.rule2800, fields);
-      break;
-    case 2900:
-      ApplySimilarity(policy.rule2900, fields);
-      StoreRule2900Text(rule2900_text, rule2900_capacity, fields);
-      break;
-    case 3000:
-      policy.rule3000.Enabled = 1;
-      StoreDictionaryPath(policy.rule3000, fields);
-      policy.rule3000.Bidir = fields.NextNumber();
-      policy.rule3000.Substitute = fields.NextNumber();
-      policy.rule3000.Tolerance = fields.NextNumber();
-      break;
-    case 3001:
-      policy.rule3000.Wildcard = fields.NextNumber();
-      break;
-    case 3100: {
-      ComplexityRule& rule = policy.rule3100;
-      rule.Enabled = 1;
-      rule.csAlpha = fields.NextNumber();
-      rule.csUpperAlpha = fields.NextNumber();
-      rule.csLowerAlpha = fields.NextNumber();
-      rule.csNumeric = fields.NextNumber();
-      rule.csSpecial = fields.NextNumber();
-      rule.csHigh = fields.NextNumber();
-      rule.MinComplianceLevel = fields.NextNumber();
-      rule.MustComply = fields.NextNumber();
-      for (int class_number = 1; class_number <= 6; ++class_number) {
-        StoreCharSet(policy.ClassRule(class_number), fields);
-      }
-      break;
+  WireField field{nullptr, 0, false};
+  for (const PolicyField& row : PolicyFields()) {
+    if (row.wire == PolicyWire::kNone || row.record != key) continue;
+    if (row.wire == PolicyWire::kEnable) {
+      FieldOf<uint32_t>(policy, row) = 1;
+      continue;
     }
-    default:
-      break;  // unknown records are ignored
+    if (row.wire == PolicyWire::kNextField) field = fields.Next();
+    StoreField(policy, row, field);
+  }
+  if (key == 2900) {
+    // The text the rule compares with goes to the caller's buffer, not into the policy.
+    StoreRule2900Text(rule2900_text, rule2900_capacity, fields.Next());
+  } else if (key == 3100) {
+    // The complexity record ends with the character set of each class rule, in class order.
+    for (const PolicyField& row : PolicyFields()) {
+      if (row.type == PolicyFieldType::kCharSet) StoreField(policy, row, fields.Next());
+    }
   }
 }
 

@@ -63,8 +63,8 @@ void ReverseInto(char16_t (&out)[kContextTextSize], const char16_t* text) {
   for (size_t i = 0; i < length; ++i) out[i] = text[length - 1 - i];
 }
 
-uint32_t CheckWithWindow(const SimilarityRule& rule, const char16_t* haystack,
-                         const char16_t* source) {
+RuleOutcome CheckWithWindow(const SimilarityRule& rule, const char16_t* haystack,
+                            const char16_t* source) {
   return CheckSimilarity(haystack, source, rule.Bidir, rule.Substitute, rule.Tolerance + 1u);
 }
 
@@ -92,25 +92,25 @@ bool IsSimilar(const char16_t* haystack, const char16_t* source, uint32_t window
   return false;
 }
 
-uint32_t CheckSimilarity(const char16_t* haystack, const char16_t* source, uint32_t bidir,
-                         uint32_t substitute, uint32_t window) {
-  if (IsSimilar(haystack, source, window)) return kFailed;
+RuleOutcome CheckSimilarity(const char16_t* haystack, const char16_t* source, uint32_t bidir,
+                            uint32_t substitute, uint32_t window) {
+  if (IsSimilar(haystack, source, window)) return RuleOutcome::kFailed;
   char16_t reversed[kContextTextSize];
-  uint32_t outcome = kPassed;
+  RuleOutcome outcome = RuleOutcome::kPassed;
   if (bidir != 0) {
     ReverseInto(reversed, source);
-    if (IsSimilar(haystack, reversed, window)) outcome = kFailed;
+    if (IsSimilar(haystack, reversed, window)) outcome = RuleOutcome::kFailed;
   }
-  if (outcome == kPassed && substitute != 0) {
+  if (outcome == RuleOutcome::kPassed && substitute != 0) {
     char16_t haystack_substituted[kRule2900TextCapacity];
     char16_t source_substituted[kContextTextSize];
     SubstituteLookalikes(haystack_substituted, haystack, sizeof(haystack_substituted));
     SubstituteLookalikes(source_substituted, source, sizeof(source_substituted));
     if (IsSimilar(haystack_substituted, source_substituted, window)) {
-      outcome = kFailed;
+      outcome = RuleOutcome::kFailed;
     } else if (bidir != 0) {
       ReverseInto(reversed, source_substituted);
-      if (IsSimilar(haystack_substituted, reversed, window)) outcome = kFailed;
+      if (IsSimilar(haystack_substituted, reversed, window)) outcome = RuleOutcome::kFailed;
     }
     platform::SecureZero(haystack_substituted, sizeof(haystack_substituted));
     platform::SecureZero(source_substituted, sizeof(source_substituted));
@@ -119,25 +119,26 @@ uint32_t CheckSimilarity(const char16_t* haystack, const char16_t* source, uint3
   return outcome;
 }
 
-uint32_t CheckRule1000(const CheckContext& context, const SimilarityRule& rule) {
-  if (context.OldPasswordLength == 0 || context.NewPasswordLength == 0) return kNotEvaluated;
+RuleOutcome CheckRule1000(const CheckContext& context, const SimilarityRule& rule) {
+  if (context.OldPasswordLength == 0 || context.NewPasswordLength == 0)
+    return RuleOutcome::kNotEvaluated;
   bool new_is_haystack = context.NewPasswordLength >= context.OldPasswordLength;
   const char16_t* haystack = new_is_haystack ? context.NewPasswordUpper : context.OldPasswordUpper;
   const char16_t* source = new_is_haystack ? context.OldPasswordUpper : context.NewPasswordUpper;
   return CheckWithWindow(rule, haystack, source);
 }
 
-uint32_t CheckRule2800(const CheckContext& context, const SimilarityRule& rule) {
+RuleOutcome CheckRule2800(const CheckContext& context, const SimilarityRule& rule) {
   return CheckWithWindow(rule, context.UserNameUpper, context.NewPasswordUpper);
 }
 
-uint32_t CheckRule2900(const CheckContext& context, const SimilarityRule& rule) {
+RuleOutcome CheckRule2900(const CheckContext& context, const SimilarityRule& rule) {
   char16_t text[kRule2900TextCapacity];
   std::memset(text, 0, sizeof(text));
   size_t length = platform::BoundedLength(context.Rule2900Text, kMaxHaystackLength);
   std::memcpy(text, context.Rule2900Text, length * sizeof(char16_t));
   UpperCaseAsciiLetters(text, length);
-  uint32_t outcome = CheckWithWindow(rule, text, context.NewPasswordUpper);
+  RuleOutcome outcome = CheckWithWindow(rule, text, context.NewPasswordUpper);
   platform::SecureZero(text, sizeof(text));
   return outcome;
 }

@@ -33,6 +33,7 @@ void SweepPolicyServers(const QueryTransport& transport, const char* server_list
                                             ansi_domain, sizeof(ansi_domain));
   if (ansi_length >= kServerPartSize) return;
 
+  if (timeout_ms > kMaxTimeout) timeout_ms = kMaxTimeout;
   ServerEntry server;
   uint32_t sweeps = SweepCount(retries);
   for (uint32_t sweep = 0; sweep < sweeps; ++sweep) {

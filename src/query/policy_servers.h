@@ -14,6 +14,11 @@ namespace hvn {
 // most 11 sweeps of the list.
 constexpr uint32_t kMaxRetries = 10;
 
+// The longest wait for one server's reply, in ms: a Timeout setting above it (4,294,967,295
+// would block the dialog for 49 days against a silent server) is taken as this; a minute is
+// still a value an administrator can mean for a slow link.
+constexpr uint32_t kMaxTimeout = 60000;
+
 // Number of sweeps of the list for the `retries` setting: retries + 1, bounded by kMaxRetries.
 uint32_t SweepCount(uint32_t retries);
 
@@ -27,7 +32,8 @@ struct QueryTransport {
 
 // The sweep of QueryPolicyServers through any transport: zeroes the reply, then asks every
 // entry of `server_list` whose domain part equals `domain` (ignoring case in the ANSI code
-// page), in list order, for at most SweepCount(retries) sweeps; the first reply whose first
+// page), in list order, for at most SweepCount(retries) sweeps, waiting at most
+// min(timeout_ms, kMaxTimeout) for each; the first reply whose first
 // string is non-empty ends the search. Without a list or a matching entry nothing is asked
 // and the reply stays zero. A domain longer than 1,023 ANSI bytes matches no entry.
 void SweepPolicyServers(const QueryTransport& transport, const char* server_list,

@@ -1,6 +1,8 @@
 #include <climits>
 
 #include "platform/ansi_text.h"
+#include "platform/heap.h"
+#include "platform/unique_resource.h"
 #include "platform/win.h"
 #include "query/query_hvs.h"
 #include "query/reply.h"
@@ -8,8 +10,6 @@
 
 namespace hvn {
 namespace {
-
-constexpr int kAccessDenied = 10013;  // WSAEACCES: what sendto reports for a broadcast
 
 // Starts the socket library for one transaction and ends it when the transaction ends.
 class WinsockSession {
@@ -29,36 +29,12 @@ class WinsockSession {
   int error_;
 };
 
-class UniqueSocket {
- public:
-  explicit UniqueSocket(SOCKET socket) : socket_(socket) {}
-  ~UniqueSocket() {
-    if (socket_ != INVALID_SOCKET) ::closesocket(socket_);
-  }
-  UniqueSocket(const UniqueSocket&) = delete;
-  UniqueSocket& operator=(const UniqueSocket&) = delete;
-  SOCKET Get() const { return socket_; }
-  bool Valid() const { return socket_ != INVALID_SOCKET; }
-
- private:
-  SOCKET socket_;
+struct SocketTraits {
+  using Handle = SOCKET;
+  static Handle Invalid() { return INVALID_SOCKET; }
+  static void Close(Handle socket) { ::closesocket(socket); }
 };
-
-// A zero-filled block of the process heap, freed when it goes out of scope.
-class UniqueHeapBlock {
- public:
-  explicit UniqueHeapBlock(size_t bytes)
-      : block_(::HeapAlloc(::GetProcessHeap(), HEAP_ZERO_MEMORY, bytes)) {}
-  ~UniqueHeapBlock() {
-    if (block_ != nullptr) ::HeapFree(::GetProcessHeap(), 0, block_);
-  }
-  UniqueHeapBlock(const UniqueHeapBlock&) = delete;
-  UniqueHeapBlock& operator=(const UniqueHeapBlock&) = delete;
-  void* Get() const { return block_; }
-
- private:
-  void* block_;
-};
+using UniqueSocket = platform::UniqueResource<SocketTraits>;
 
 }  // namespace
 
@@ -98,7 +74,7 @@ void QueryHVSDiagnosed(const char* host, uint32_t port, const char16_t* request,
     return;
   }
   UniqueSocket socket(::socket(AF_INET, SOCK_DGRAM, 0));
-  if (!socket.Valid()) {
+  if (!socket.IsValid()) {
     ComposeDiagnostic(QueryFailure::kSocket, host, ::WSAGetLastError(), diagnostic);
     return;
   }
@@ -114,19 +90,21 @@ void QueryHVSDiagnosed(const char* host, uint32_t port, const char16_t* request,
   }
   destination.sin_addr.s_addr = address;
   if (!IsSendableAddress(address)) {
-    ComposeDiagnostic(QueryFailure::kSend, host, kAccessDenied, diagnostic);
+    // What sendto itself reports for a broadcast.
+    ComposeDiagnostic(QueryFailure::kSend, host, WSAEACCES, diagnostic);
     return;
   }
 
   size_t length = request == nullptr ? 0 : platform::BoundedLength(request, kMaxRequestCharacters);
-  UniqueHeapBlock wire((length + 1) * sizeof(char16_t));  // lpwszTempBufferOut
-  if (wire.Get() == nullptr) {
+  // The request's wire copy, with every BEL turned into NUL.
+  platform::UniqueHeapBlock wire =
+      platform::UniqueHeapBlock::Allocate((length + 1) * sizeof(char16_t));
+  if (!wire.IsValid()) {
     ComposeDiagnostic(QueryFailure::kAllocation, host, 0, diagnostic);
     return;
   }
-  ToWireRequest(request, length, static_cast<char16_t*>(wire.Get()));
-  if (::sendto(socket.Get(), static_cast<const char*>(wire.Get()),
-               static_cast<int>(length * sizeof(char16_t)), 0,
+  ToWireRequest(request, length, wire.As<char16_t>());
+  if (::sendto(socket.Get(), wire.As<const char>(), static_cast<int>(length * sizeof(char16_t)), 0,
                reinterpret_cast<const sockaddr*>(&destination),
                sizeof(destination)) == SOCKET_ERROR) {
     ComposeDiagnostic(QueryFailure::kSend, host, ::WSAGetLastError(), diagnostic);

@@ -108,7 +108,7 @@ char16_t* FormatRejectionRequest(char16_t* request, size_t capacity, const RuleR
   const char16_t* failed[kRuleCount];
   size_t failed_count = 0;
   for (size_t i = 0; i < kRuleCount; ++i) {
-    if (results.Outcome[i] == kFailed) failed[failed_count++] = kRuleCodeTexts[i];
+    if (results.Outcome[i] == RuleOutcome::kFailed) failed[failed_count++] = kRuleCodeTexts[i];
   }
   return Format(RequestKind::kRejectionMessage, request, capacity, domain, user_name, failed,
                 failed_count, true);

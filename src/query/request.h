@@ -33,8 +33,8 @@ char16_t* FormatRequest(RequestKind kind, char16_t* request, size_t capacity,
                         const char16_t* domain, const char16_t* user_name);
 
 // Formats "30_REJECTION_MESSAGE\a<domain>\a<user_name>\a", then "<code>\a" for every rule
-// whose outcome in `results` is kFailed (in rule order), then the final "\a". Bounded and
-// terminated as FormatRequest: the codes are never cut, only the names. Returns `request`.
+// whose outcome in `results` is RuleOutcome::kFailed (in rule order), then the final "\a". Bounded
+// and terminated as FormatRequest: the codes are never cut, only the names. Returns `request`.
 char16_t* FormatRejectionRequest(char16_t* request, size_t capacity, const RuleResults& results,
                                  const char16_t* domain, const char16_t* user_name);
 

@@ -187,6 +187,29 @@ TEST_F(HandlerTest, PolicyMessageIsShownOnceWhenADialogIsPrepared) {
   }
 }
 
+TEST_F(HandlerTest, ADialogIsPreparedOnceWhenItsHandlerOutlastsTheThrottle) {
+  // The policy query outlasts the 100 ms throttle, and after the built-in row comes an
+  // administrator's row whose text several labels of the same dialog contain.
+  settings_.DisplayPolicyMessage = 1;
+  const char custom[] = "Change Password\0Password\0CHANGE_NT\0";
+  std::memcpy(settings_.WaitParams, custom, sizeof(custom));
+  Script("30_POLICY_MESSAGE\t*\t*\treply delay=250\tPolicy text\n");
+  StartWatcher();
+  auto host = OpenChangeNt(0);
+  ASSERT_TRUE(WaitForSubclass(host->Dialog(), ChangeDialogProc));
+  // Ending the thread ends the pass that prepared the dialog.
+  StopWatching(watcher_);
+  ASSERT_TRUE(WaitForWatcherThread(watcher_, 30000));
+  EXPECT_EQ(WindowTextA(host->Dialog()), "Change Password (HVN)");
+  EXPECT_EQ(RecordedBoxes().size(), 1u);
+  EXPECT_EQ(server_.RequestCount(), 1u);
+  EXPECT_NE(DialogState().PreviousWindowProc, ChangeDialogProc);
+  // A message still reaches the dialog's own procedure, once.
+  const int commands = host->CommandCount();
+  ::SendMessageW(host->Dialog(), WM_COMMAND, MAKEWPARAM(IDCANCEL + 100, BN_CLICKED), 0);
+  EXPECT_EQ(host->CommandCount(), commands + 1);
+}
+
 TEST_F(HandlerTest, NoPolicyMessageWithoutAReplyOrWhenSwitchedOff) {
   struct Case {
     const char* name;

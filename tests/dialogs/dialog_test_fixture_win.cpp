@@ -101,8 +101,7 @@ void DialogTest::SetUp() {
 }
 
 void DialogTest::TearDown() {
-  StopWatching(watcher_);
-  EXPECT_TRUE(WaitForWatcherThread(watcher_, 30000));
+  StopAndJoinWatcher(watcher_);
   server_.Stop();
   DialogState().Settings = nullptr;
   DialogState().MessageBox = {nullptr, nullptr};

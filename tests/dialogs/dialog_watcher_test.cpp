@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "config/client_settings.h"
+
 namespace hvn {
 namespace {
 
@@ -215,7 +217,7 @@ TEST(AddCustomRecognitionRows, RandomSettingsNeverOverrunOrLeaveRowsUnterminated
   std::mt19937 random(20261207);
   const char* kinds[] = {"CHANGE_NT", "change_nw", "EXPIRED_NW", "rejected_nt", "x"};
   for (int round = 0; round < 2000; ++round) {
-    size_t size = 1 + random() % kWaitParamsFieldSize;
+    size_t size = 1 + random() % ClientSettings::kWaitParamsSize;
     auto block = std::make_unique<char[]>(size);
     for (size_t i = 0; i < size; ++i) {
       uint32_t r = random() % 16;

@@ -2,6 +2,7 @@
 // shared throttle, the title mark, and one scanning thread per watcher.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -96,9 +97,13 @@ const DialogHandlerSet kMarkingHandlers{
 class DialogWatcherWin : public ::testing::Test {
  protected:
   void SetUp() override { g_log.Clear(); }
-  void TearDown() override {
-    StopWatching(watcher_);
-    EXPECT_TRUE(WaitForWatcherThread(watcher_, 30000));
+  // The dialogs go only after the watcher thread that may be using them has ended.
+  void TearDown() override { test::StopAndJoinWatcher(watcher_); }
+
+  // A dialog on a thread of its own that lives as long as the test.
+  DialogHostThread& Host(const TestDialogLayout& layout) {
+    hosts_.push_back(std::make_unique<DialogHostThread>(layout));
+    return *hosts_.back();
   }
 
   void Build(const std::vector<std::string>& custom = {}, uint32_t scan = 10,
@@ -111,6 +116,7 @@ class DialogWatcherWin : public ::testing::Test {
   }
 
   DialogWatcher watcher_;
+  std::vector<std::unique_ptr<DialogHostThread>> hosts_;
 };
 
 TEST_F(DialogWatcherWin, RecognisesEveryBuiltInDialogAsItsKind) {
@@ -118,7 +124,7 @@ TEST_F(DialogWatcherWin, RecognisesEveryBuiltInDialogAsItsKind) {
   ASSERT_EQ(StartWatching(watcher_), 0u);
   for (size_t row = 0; row < kBuiltInRowCount; ++row) {
     TestDialogLayout layout = test::LayoutForBuiltInRow(row);
-    DialogHostThread host(layout);
+    DialogHostThread& host = Host(layout);
     ASSERT_NE(host.Dialog(), nullptr) << "row " << row;
     ASSERT_TRUE(WaitUntil([&] { return g_log.CountFor(host.Dialog()) > 0; })) << "row " << row;
     Call call = g_log.Calls().back();
@@ -151,7 +157,7 @@ TEST_F(DialogWatcherWin, RecognisesAnAdministratorsRowAndIgnoresLetterCase) {
     TestDialogLayout layout;
     layout.Title = c.title;
     layout.RecognitionText = c.text;
-    DialogHostThread host(layout);
+    DialogHostThread& host = Host(layout);
     ASSERT_TRUE(WaitUntil([&] { return g_log.CountFor(host.Dialog()) > 0; })) << c.title;
     EXPECT_EQ(g_log.Calls().back().Kind, c.kind) << c.title;
   }
@@ -175,24 +181,43 @@ TEST_F(DialogWatcherWin, MarkedAndUnrelatedDialogsAreLeftAlone) {
       {"title of another row's language", "Wachtwoord wijzigen", "&Confirm New Password"},
       {"title with trailing space", "Change Password ", "&Confirm New Password"},
   };
-  std::vector<std::unique_ptr<DialogHostThread>> hosts;
+  std::vector<DialogHostThread*> hosts;
   for (const Case& c : cases) {
     TestDialogLayout layout;
     layout.Title = c.title;
     layout.RecognitionText = c.text;
-    hosts.push_back(std::make_unique<DialogHostThread>(layout));
+    hosts.push_back(&Host(layout));
   }
   TestDialogLayout sentinel;
   sentinel.Kind = TestDialogKind::ChangeNW;
   sentinel.Title = "Sentinel";
   sentinel.RecognitionText = "Sentinel text";
-  DialogHostThread sentinel_host(sentinel);
+  DialogHostThread& sentinel_host = Host(sentinel);
   ASSERT_EQ(StartWatching(watcher_), 0u);
   ASSERT_TRUE(WaitUntil([&] { return g_log.CountFor(sentinel_host.Dialog()) >= 3; }));
   for (size_t i = 0; i < hosts.size(); ++i) {
     EXPECT_EQ(g_log.CountFor(hosts[i]->Dialog()), 0u) << cases[i].name;
     EXPECT_EQ(test::WindowTextA(hosts[i]->Dialog()), cases[i].title) << cases[i].name;
   }
+}
+
+TEST_F(DialogWatcherWin, ReadsAWindowsTextUpTo4094Bytes) {
+  // The label holds the row's text as its last bytes: the 4094th is read, the 4095th is not.
+  Build({"Limit 4094", "LIMIT", "EXPIRED_NW", "Limit 4095", "LIMIT", "EXPIRED_NW"}, 10, 0);
+  TestDialogLayout read;
+  read.Kind = TestDialogKind::ExpiredNW;
+  read.Title = "Limit 4094";
+  read.RecognitionText = std::string(4094 - 5, 'x') + "LIMIT";
+  TestDialogLayout cut = read;
+  cut.Title = "Limit 4095";
+  cut.RecognitionText = std::string(4095 - 5, 'x') + "LIMIT";
+  DialogHostThread& read_host = Host(read);
+  DialogHostThread& cut_host = Host(cut);
+  ASSERT_EQ(StartWatching(watcher_), 0u);
+  ASSERT_TRUE(WaitUntil([&] { return g_log.CountFor(read_host.Dialog()) > 0; }));
+  StopWatching(watcher_);
+  ASSERT_TRUE(WaitForWatcherThread(watcher_, 30000));
+  EXPECT_EQ(g_log.CountFor(cut_host.Dialog()), 0u);
 }
 
 TEST_F(DialogWatcherWin, OneHandlerCallPerThrottleInterval) {
@@ -202,7 +227,7 @@ TEST_F(DialogWatcherWin, OneHandlerCallPerThrottleInterval) {
         DialogHandlerSet{nullptr, nullptr, CountingHandler, nullptr});
   TestDialogLayout layout;
   layout.Title = "Throttled";
-  DialogHostThread host(layout);
+  DialogHostThread& host = Host(layout);
   ASSERT_EQ(StartWatching(watcher_), 0u);
   ASSERT_TRUE(WaitUntil([&] { return g_log.CountFor(host.Dialog()) >= 4; }));
   StopWatching(watcher_);
@@ -218,7 +243,7 @@ TEST_F(DialogWatcherWin, ARestartEndsThePreviousThreadFirst) {
         DialogHandlerSet{nullptr, nullptr, CountingHandler, nullptr});
   TestDialogLayout layout;
   layout.Title = "Counted";
-  DialogHostThread host(layout);
+  Host(layout);
   ASSERT_EQ(StartWatching(watcher_), 0u);
   ASSERT_TRUE(WaitUntil([&] { return !g_log.Calls().empty(); }));
   HANDLE first = nullptr;
@@ -250,7 +275,7 @@ TEST_F(DialogWatcherWin, ARestartHandlesWhatTheOldThreadSendsMeanwhile) {
         DialogHandlerSet{nullptr, nullptr, BlockingHandler, nullptr});
   TestDialogLayout layout;
   layout.Title = "Blocking";
-  DialogHostThread host(layout);
+  Host(layout);
   ASSERT_EQ(StartWatching(watcher_), 0u);
   ASSERT_EQ(::WaitForSingleObject(g_entered, 30000), WAIT_OBJECT_0);
   StopWatching(watcher_);
@@ -269,7 +294,7 @@ TEST_F(DialogWatcherWin, StopEndsTheThreadAndNothingIsCalledAfterwards) {
   ASSERT_EQ(StartWatching(watcher_), 0u);
   StopWatching(watcher_);
   ASSERT_TRUE(WaitForWatcherThread(watcher_, 30000));
-  DialogHostThread host(test::LayoutForBuiltInRow(0));
+  DialogHostThread& host = Host(test::LayoutForBuiltInRow(0));
   // The dialog stays unmarked: no thread scans any more.
   EXPECT_EQ(test::WindowTextA(host.Dialog()), "Change Password");
   EXPECT_EQ(g_log.Calls().size(), 0u);

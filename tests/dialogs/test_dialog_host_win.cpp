@@ -1,5 +1,8 @@
 #include "dialogs/test_dialog_host_win.h"
 
+#include <gtest/gtest.h>
+
+#include <cstdio>
 #include <cstring>
 
 #include "dialogs/dialog_watcher.h"
@@ -13,6 +16,8 @@ constexpr WORD kStaticClass = 0x0082;
 constexpr WORD kComboBoxClass = 0x0085;
 constexpr WORD kNoId = 0xFFFF;
 constexpr UINT kMoveFocusMessage = WM_APP + 0x49;
+// How long a host waits for its dialog thread to show the dialog and to end.
+constexpr DWORD kHostWaitMs = 30000;
 
 struct Item {
   WORD Class;
@@ -275,34 +280,71 @@ INT_PTR RunTestDialog(const TestDialogLayout& layout, TestDialogRecord* record, 
   return result;
 }
 
-DialogHostThread::DialogHostThread(const TestDialogLayout& layout) : layout_(layout) {
-  ready_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  thread_ = ::CreateThread(nullptr, 0, Run, this, 0, &thread_id_);
-  ::WaitForSingleObject(ready_, 30000);
+// What the dialog's thread uses: it lives until both the host and the thread let go of it.
+struct DialogHostThread::Shared {
+  TestDialogLayout Layout;
+  TestDialogRecord Record;
+  HANDLE Ready = nullptr;
+  std::atomic<HWND> Dialog{nullptr};
+  std::atomic<int> Owners{2};
+
+  void Release() {
+    if (--Owners == 0) delete this;
+  }
+  ~Shared() {
+    if (Ready != nullptr) ::CloseHandle(Ready);
+  }
+};
+
+DialogHostThread::DialogHostThread(const TestDialogLayout& layout) : shared_(new Shared) {
+  shared_->Layout = layout;
+  shared_->Ready = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  thread_ = ::CreateThread(nullptr, 0, Run, shared_, 0, &thread_id_);
+  if (thread_ == nullptr) {
+    ADD_FAILURE() << "the dialog thread cannot be started: " << ::GetLastError();
+    shared_->Release();  // the thread's share
+    return;
+  }
+  if (::WaitForSingleObject(shared_->Ready, kHostWaitMs) != WAIT_OBJECT_0) {
+    ADD_FAILURE() << "the dialog thread did not show its dialog within " << kHostWaitMs << " ms";
+    return;
+  }
+  dialog_ = shared_->Dialog.load();
 }
 
 DialogHostThread::~DialogHostThread() {
   if (thread_ != nullptr) {
     ::PostThreadMessageW(thread_id_, WM_QUIT, 0, 0);
-    ::WaitForSingleObject(thread_, 30000);
+    if (::WaitForSingleObject(thread_, kHostWaitMs) != WAIT_OBJECT_0)
+      ADD_FAILURE() << "the dialog thread did not end within " << kHostWaitMs << " ms";
     ::CloseHandle(thread_);
   }
-  if (ready_ != nullptr) ::CloseHandle(ready_);
+  shared_->Release();
+}
+
+int DialogHostThread::OwnOkCount() const {
+  return shared_->Record.OwnOkCount.load();
+}
+int DialogHostThread::CommandCount() const {
+  return shared_->Record.CommandCount.load();
+}
+bool DialogHostThread::Ended() const {
+  return shared_->Record.Ended.load();
 }
 
 DWORD WINAPI DialogHostThread::Run(LPVOID param) {
-  auto& self = *static_cast<DialogHostThread*>(param);
-  DialogSetup* setup = NewSetup(self.layout_, &self.record_);
+  auto& shared = *static_cast<Shared*>(param);
+  DialogSetup* setup = NewSetup(shared.Layout, &shared.Record);
   // Modeless: EndDialog only hides it; the record says that it was ended.
   HWND dialog = ::CreateDialogIndirectParamW(
       ::GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(setup->Template.data()),
       nullptr, TestDialogProc, reinterpret_cast<LPARAM>(&setup->Pair));
-  if (dialog != nullptr) Show(dialog, self.layout_);
-  self.dialog_ = dialog;
+  if (dialog != nullptr) Show(dialog, shared.Layout);
+  shared.Dialog.store(dialog);
   // Make sure the thread has a message queue before anyone posts to it.
   MSG message;
   ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
-  ::SetEvent(self.ready_);
+  ::SetEvent(shared.Ready);
   while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
     if (!::IsDialogMessageW(dialog, &message)) {
       ::TranslateMessage(&message);
@@ -311,6 +353,7 @@ DWORD WINAPI DialogHostThread::Run(LPVOID param) {
   }
   ::DestroyWindow(dialog);
   delete setup;
+  shared.Release();
   return 0;
 }
 
@@ -326,6 +369,15 @@ void DialogHostThread::PressOk() const {
 void DialogHostThread::MoveFocus(HWND control, HWND next) const {
   ::SendMessageW(dialog_, kMoveFocusMessage, reinterpret_cast<WPARAM>(control),
                  reinterpret_cast<LPARAM>(next));
+}
+
+void StopAndJoinWatcher(DialogWatcher& watcher) {
+  StopWatching(watcher);
+  if (WaitForWatcherThread(watcher, kHostWaitMs)) return;
+  std::fprintf(stderr, "FATAL: the watcher thread did not end within %lu ms\n",
+               static_cast<unsigned long>(kHostWaitMs));
+  std::fflush(stderr);
+  ::TerminateProcess(::GetCurrentProcess(), 3);
 }
 
 std::wstring WindowTextW(HWND window) {

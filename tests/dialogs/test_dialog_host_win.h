@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/dialog_watcher.h"
 #include "platform/win.h"
 
 namespace hvn::test {
@@ -73,7 +74,8 @@ HWND CreateTestDialog(const TestDialogLayout& layout, TestDialogRecord* record, 
 INT_PTR RunTestDialog(const TestDialogLayout& layout, TestDialogRecord* record, HWND parent);
 
 // A test dialog on a thread of its own with its own message loop, as a logon provider's dialog
-// runs on Winlogon's thread while the watcher scans on another.
+// runs on Winlogon's thread while the watcher scans on another. A wait that times out fails
+// the test, and what the thread still uses is then left to the thread to free.
 class DialogHostThread {
  public:
   // Starts the thread and waits until the dialog exists.
@@ -86,9 +88,9 @@ class DialogHostThread {
   HWND Dialog() const { return dialog_; }
   HWND Item(int id) const { return ::GetDlgItem(dialog_, id); }
   DWORD ThreadId() const { return thread_id_; }
-  int OwnOkCount() const { return record_.OwnOkCount.load(); }
-  int CommandCount() const { return record_.CommandCount.load(); }
-  bool Ended() const { return record_.Ended.load(); }
+  int OwnOkCount() const;
+  int CommandCount() const;
+  bool Ended() const;
 
   // The window that has the focus in the dialog's thread.
   HWND Focus() const;
@@ -99,15 +101,18 @@ class DialogHostThread {
   void MoveFocus(HWND control, HWND next) const;
 
  private:
-  static DWORD WINAPI Run(LPVOID self);
+  struct Shared;
+  static DWORD WINAPI Run(LPVOID shared);
 
-  TestDialogLayout layout_;
-  TestDialogRecord record_;
+  Shared* shared_;  // released by both the host and the thread; the last one frees it
   HANDLE thread_ = nullptr;
-  HANDLE ready_ = nullptr;
   DWORD thread_id_ = 0;
   HWND dialog_ = nullptr;
 };
+
+// Tells the watcher to stop and waits for its thread. A thread that has not ended within 30 s
+// ends the test process with a message: the caller would otherwise free what it still uses.
+void StopAndJoinWatcher(DialogWatcher& watcher);
 
 // Text of a window as UTF-16 / in the ANSI code page.
 std::wstring WindowTextW(HWND window);

@@ -75,6 +75,42 @@ TEST(RunGuarded, CatchesEveryKindOfFaultAndRestoresTheHandlerChain) {
   }
 }
 
+// A handler record of the faulting code's own, as a __finally block or a lock's release links
+// it: it must get its unwind call before the guard resumes. It lives in the body's frame,
+// below the guard's record, where the system's unwind looks for it.
+struct UnwindWitness {
+  UnwindWitness* next;
+  void* handler;
+  volatile int* unwind_calls;
+};
+
+extern "C" EXCEPTION_DISPOSITION __cdecl WitnessHandler(EXCEPTION_RECORD* record, void* establisher,
+                                                        CONTEXT*, void*) {
+  if ((record->ExceptionFlags & EXCEPTION_UNWINDING) != 0)
+    ++*static_cast<UnwindWitness*>(establisher)->unwind_calls;
+  return ExceptionContinueSearch;
+}
+
+__attribute__((noinline)) void FaultBelowOwnRecord(void (*fault)(), volatile int* unwind_calls) {
+  UnwindWitness witness{static_cast<UnwindWitness*>(ChainHead()),
+                        reinterpret_cast<void*>(&WitnessHandler), unwind_calls};
+  asm volatile("movl %0, %%fs:0" : : "r"(&witness) : "memory");
+  fault();
+  asm volatile("movl %0, %%fs:0" : : "r"(witness.next) : "memory");
+}
+
+TEST(RunGuarded, UnwindsTheFramesBetweenTheFaultAndTheGuard) {
+  for (const FaultCase& fault : kFaults) {
+    if (fault.expected == 0 || fault.expected == kCppExceptionCode) continue;
+    volatile int unwind_calls = 0;
+    void* head_before = ChainHead();
+    uint32_t code = RunGuarded([&] { FaultBelowOwnRecord(fault.fault, &unwind_calls); });
+    EXPECT_EQ(code, fault.expected) << fault.name;
+    EXPECT_EQ(unwind_calls, 1) << fault.name;
+    EXPECT_EQ(ChainHead(), head_before) << fault.name;
+  }
+}
+
 TEST(RunGuarded, KeepsResultsWrittenBeforeTheFault) {
   struct Work {
     int before = 0;

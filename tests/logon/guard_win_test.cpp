@@ -98,6 +98,8 @@ TEST_P(GuardedExportTest, ExceptionInTheChainedCallIsCaughtAndOffersTheWayOut) {
   gina->fault_kind = c.fault;
 
   EXPECT_EQ(Call(c.entry), c.result_after_fault);
+  // The provider's own frames were unwound before the guard resumed.
+  EXPECT_EQ(gina->unwind_calls, 1u);
   EXPECT_EQ(SystemBoxTexts(), std::vector<std::wstring>{kPromptText});
   // Answered No: nothing changed, and the next call goes through as usual.
   EXPECT_EQ(Winlogon("GinaDLL"), "HVNC32.DLL");
@@ -149,6 +151,15 @@ TEST_F(GuardTest, ExceptionInNegotiationWithoutStandardProviderFailsAndEmptiesTh
   EXPECT_EQ(gina->calls[kGinaLoggedOnSAS], 0u);
 }
 
+// A provider name of the cases below with "<folder>" standing for the test's own folder.
+std::string InFolder(const char* name) {
+  constexpr char kFolder[] = "<folder>";
+  std::string text = name != nullptr ? name : "";
+  if (text.compare(0, sizeof(kFolder) - 1, kFolder) == 0)
+    text = ExecutableFolder() + text.substr(sizeof(kFolder) - 1);
+  return text;
+}
+
 // Yes to the prompt: which provider Winlogon gets back.
 struct UninstallCase {
   const char* name;
@@ -168,7 +179,8 @@ TEST_P(UninstallTest, YesRestoresALoadableProviderAndRemovesTheSavedName) {
     system_copy = std::string(system_directory) + "\\" + kSystemProvider;
     ::CopyFileA((ExecutableFolder() + kRequired12).c_str(), system_copy.c_str(), TRUE);
   }
-  if (c.rem_gina_dll != nullptr) SetWinlogonValue("REM_GinaDLL", c.rem_gina_dll);
+  const std::string rem_gina_dll = InFolder(c.rem_gina_dll);
+  if (c.rem_gina_dll != nullptr) SetWinlogonValue("REM_GinaDLL", rem_gina_dll.c_str());
   ASSERT_TRUE(bench_.Negotiate(0x10004, &reported_));
   ASSERT_TRUE(bench_.Initialize());
   // Whatever the chain led to, make its WlxLoggedOnSAS fault.
@@ -185,7 +197,7 @@ TEST_P(UninstallTest, YesRestoresALoadableProviderAndRemovesTheSavedName) {
   ASSERT_GE(texts.size(), 2u);
   EXPECT_EQ(texts[texts.size() - 2], kPromptText);
   EXPECT_EQ(texts.back(), kUninstalledText);
-  EXPECT_EQ(Winlogon("GinaDLL"), c.expected_gina_dll);
+  EXPECT_EQ(Winlogon("GinaDLL"), InFolder(c.expected_gina_dll));
   EXPECT_EQ(Winlogon("REM_GinaDLL"), "<absent>");
 }
 
@@ -194,6 +206,8 @@ const UninstallCase kUninstallCases[] = {
     {"NoSavedProvider", nullptr, "MSGINA.DLL"},
     {"ProviderMissingFromTheSystemDirectory", kRequired12, "MSGINA.DLL"},
     {"SavedNameIsThisClient", "HVNc32.dll", "MSGINA.DLL"},
+    {"ProviderNamedByItsFullPath", "<folder>hvn_gina_required12.dll",
+     "<folder>hvn_gina_required12.dll"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Answers, UninstallTest, ::testing::ValuesIn(kUninstallCases),

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstddef>
 #include <string>
 
 #include "platform/win.h"
@@ -73,6 +74,26 @@ TEST(HVNc32Binary, ImportsOnlySystemModules) {
     EXPECT_TRUE(allowed) << name;
   }
   EXPECT_GT(modules, 0);
+}
+
+// The dispatcher of XP SP2 and later calls a handler inside an image only when the image does
+// not forbid handlers and, if it lists its safe handlers, lists that one: HVNc32 lists none,
+// so the crash guard's handler is accepted.
+TEST(HVNc32Binary, LeavesTheCrashGuardsHandlerAcceptableToTheSystem) {
+  HMODULE library = ::LoadLibraryA("HVNc32.dll");
+  ASSERT_NE(library, nullptr);
+  auto* base = reinterpret_cast<const BYTE*>(library);
+  auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
+  EXPECT_EQ(nt->OptionalHeader.DllCharacteristics & IMAGE_DLLCHARACTERISTICS_NO_SEH, 0);
+  const IMAGE_DATA_DIRECTORY& directory =
+      nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_LOAD_CONFIG];
+  if (directory.VirtualAddress != 0 &&
+      directory.Size >= offsetof(IMAGE_LOAD_CONFIG_DIRECTORY32, SEHandlerCount) + 4) {
+    auto* config =
+        reinterpret_cast<const IMAGE_LOAD_CONFIG_DIRECTORY32*>(base + directory.VirtualAddress);
+    EXPECT_EQ(config->SEHandlerTable, 0u);
+  }
 }
 
 TEST(HVNc32Binary, CarriesFileVersion3_5_0_1) {

@@ -33,8 +33,8 @@ TEST(IsClassChar, BuiltInMembersPerCodeUnit) {
       EXPECT_EQ(IsClassChar(cases[i].c, k + 1), cases[i].members[k])
           << "case " << i << " class " << k + 1;
     }
-    EXPECT_EQ(IsClassChar(cases[i].c, 0), 0u) << "case " << i;
-    EXPECT_EQ(IsClassChar(cases[i].c, 7), 0u) << "case " << i;
+    EXPECT_FALSE(IsClassChar(cases[i].c, 0)) << "case " << i;
+    EXPECT_FALSE(IsClassChar(cases[i].c, 7)) << "case " << i;
   }
 }
 
@@ -65,7 +65,7 @@ void RunClassCases(const ClassCase* cases, size_t count) {
     EXPECT_EQ(length, c.region.size()) << "case " << i;
     EXPECT_EQ(CheckCharClass(context, c.custom_set.c_str(), c.must_contain, c.min_count, c.embedded,
                              c.start_pos, c.end_pos, c.class_number),
-              c.outcome)
+              RuleOutcome{c.outcome})
         << "case " << i;
   }
 }
@@ -123,11 +123,13 @@ TEST(CheckCharClass, RegionBoundsAndCounts) {
 }
 
 TEST(CheckCharClass, RuleEntriesUseTheirOwnClass) {
-  CharClassRule rule{};
-  rule.MustContain = 1;
-  rule.MinCount = 1;
-  uint32_t (*const entries[6])(const CheckContext&, const CharClassRule&) = {
-      CheckRule2000, CheckRule2100, CheckRule2200, CheckRule2300, CheckRule2400, CheckRule2500};
+  PasswordPolicy policy;
+  for (int class_number = 1; class_number <= 6; ++class_number) {
+    CharClassRule& rule = policy.ClassRule(class_number);
+    rule.Enabled = 1;
+    rule.MustContain = 1;
+    rule.MinCount = 1;
+  }
   struct Case {
     std::u16string password;
     uint32_t outcomes[6];
@@ -139,8 +141,11 @@ TEST(CheckCharClass, RuleEntriesUseTheirOwnClass) {
   for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
     CheckContext context;
     PrepareNew(context, cases[i].password);
+    RuleResults results;
+    EvaluatePolicy(results, context, policy);
     for (int k = 0; k < 6; ++k) {
-      EXPECT_EQ(entries[k](context, rule), cases[i].outcomes[k]) << "case " << i << " rule " << k;
+      EXPECT_EQ(results.Outcome[k + 1], RuleOutcome{cases[i].outcomes[k]})
+          << "case " << i << " rule " << k;
     }
   }
 }
@@ -153,7 +158,7 @@ TEST(CheckCharClass, FullCustomSetIsReadWithinItsArray) {
   rule.CharSet[kCharSetCapacity - 1] = u'q';
   CheckContext context;
   PrepareNew(context, u"q");
-  EXPECT_EQ(CheckRule2000(context, rule), 1u);
+  EXPECT_EQ(CheckClassRule(context, rule, kClassAlpha), RuleOutcome::kPassed);
 }
 
 }  // namespace

@@ -142,7 +142,7 @@ struct Evaluation {
     std::memset(&results, 0x77, sizeof(results));
     return EvaluatePolicy(results, context, policy);
   }
-  uint32_t Outcome(uint32_t code) const { return results.Outcome[IndexOf(code)]; }
+  RuleOutcome Outcome(uint32_t code) const { return results.Outcome[IndexOf(code)]; }
 };
 
 TEST(EvaluatePolicy, WorkedEvaluationFailsOnTheUserName) {
@@ -155,7 +155,7 @@ TEST(EvaluatePolicy, WorkedEvaluationFailsOnTheUserName) {
   for (size_t i = 0; i < kRuleCount; ++i) {
     uint32_t code = kRuleCodes[i];
     uint32_t expected = code == 2300 || code == 2600 ? 1 : code == 2800 ? 2 : 0;
-    EXPECT_EQ(e.results.Outcome[i], expected) << code;
+    EXPECT_EQ(e.results.Outcome[i], RuleOutcome{expected}) << code;
   }
 }
 
@@ -193,7 +193,8 @@ TEST(EvaluatePolicy, EveryRuleReachesItsCheckWithItsOwnFields) {
     e.Run(MakeReply({c.record}), c.user, c.old_password, c.new_password);
     for (size_t k = 0; k < kRuleCount; ++k) {
       uint32_t expected = kRuleCodes[k] == c.code ? c.outcome : 0;
-      EXPECT_EQ(e.results.Outcome[k], expected) << "case " << i << " rule " << kRuleCodes[k];
+      EXPECT_EQ(e.results.Outcome[k], RuleOutcome{expected})
+          << "case " << i << " rule " << kRuleCodes[k];
     }
   }
 }
@@ -204,18 +205,18 @@ TEST(EvaluatePolicy, MissingDictionaryIsNotEvaluableAndDoesNotRefuse) {
   Evaluation e;
   std::u16string reply = MakeReply({u"3000\t" + test::Wide(path) + u"\t0\t0\t4", u"2600\t4"});
   EXPECT_EQ(e.Run(reply, u"u", u"", u"longenough"), 1u);
-  EXPECT_EQ(e.Outcome(3000), 3u);
-  EXPECT_EQ(e.Outcome(2600), 1u);
+  EXPECT_EQ(e.Outcome(3000), RuleOutcome::kNotEvaluable);
+  EXPECT_EQ(e.Outcome(2600), RuleOutcome::kPassed);
 }
 
 TEST(EvaluatePolicy, EveryEnabledRuleRunsAfterAFailure) {
   Evaluation e;
   e.Run(MakeReply({u"1000\t0\t0\t4", u"2600\t20", u"2700\t30", u"2800\t0\t0\t0"}), u"bob",
         u"secret99", u"secret98");
-  EXPECT_EQ(e.Outcome(1000), 2u);
-  EXPECT_EQ(e.Outcome(2600), 2u);
-  EXPECT_EQ(e.Outcome(2700), 2u);
-  EXPECT_EQ(e.Outcome(2800), 1u);  // no B, O in SECRET98
+  EXPECT_EQ(e.Outcome(1000), RuleOutcome::kFailed);
+  EXPECT_EQ(e.Outcome(2600), RuleOutcome::kFailed);
+  EXPECT_EQ(e.Outcome(2700), RuleOutcome::kFailed);
+  EXPECT_EQ(e.Outcome(2800), RuleOutcome::kPassed);  // no B, O in SECRET98
 }
 
 TEST(EvaluatePolicy, RulesSeeOnlyThe127CharacterCut) {
@@ -223,16 +224,16 @@ TEST(EvaluatePolicy, RulesSeeOnlyThe127CharacterCut) {
   std::u16string password = std::u16string(127, u'a') + std::u16string(73, u'7');
   e.Run(MakeReply({u"2600\t0\t140", u"2300\t0\t\t0\t0\t0\t0"}), u"u", u"", password);
   EXPECT_EQ(e.context.NewPasswordLength, 127u);
-  EXPECT_EQ(e.Outcome(2600), 1u);  // 200 characters typed, 127 seen
-  EXPECT_EQ(e.Outcome(2300), 1u);  // the digits were cut off
+  EXPECT_EQ(e.Outcome(2600), RuleOutcome::kPassed);  // 200 characters typed, 127 seen
+  EXPECT_EQ(e.Outcome(2300), RuleOutcome::kPassed);  // the digits were cut off
 }
 
 TEST(EvaluatePolicy, AccentedLettersInTheUserNameKeepTheirCase) {
   Evaluation e;
   e.Run(MakeReply({u"2800\t0\t0\t3"}), u"\u00e9lo\u00efse", u"", u"\u00c9LO\u00cfSE1");
-  EXPECT_EQ(e.Outcome(2800), 1u);  // \u00e9 and \u00c9 differ
+  EXPECT_EQ(e.Outcome(2800), RuleOutcome::kPassed);  // \u00e9 and \u00c9 differ
   e.Run(MakeReply({u"2800\t0\t0\t3"}), u"\u00e9lo\u00efse", u"", u"\u00e9LO\u00efSE1");
-  EXPECT_EQ(e.Outcome(2800), 2u);
+  EXPECT_EQ(e.Outcome(2800), RuleOutcome::kFailed);
 }
 
 TEST(EvaluatePolicy, NoRuleEnabled) {

@@ -46,7 +46,7 @@ TEST(CheckComplexity, CountsTakingPartClassesThatThePasswordUses) {
                                      c.sets[3].c_str(), c.sets[4].c_str(), c.sets[5].c_str()};
     CheckContext context;
     test::PrepareNew(context, c.password);
-    EXPECT_EQ(CheckComplexity(context, rule, sets), c.outcome) << "case " << i;
+    EXPECT_EQ(CheckComplexity(context, rule, sets), RuleOutcome{c.outcome}) << "case " << i;
   }
 }
 

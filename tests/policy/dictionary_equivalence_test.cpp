@@ -142,15 +142,15 @@ size_t CompareWithReference(const std::string& path, const std::vector<std::stri
       std::string password = MixedPassword(random, entries, wildcards, max_length);
       Settings s = SettingsFor(i, bidir);
       Prepare(context, password);
-      uint32_t expected = reference::CheckDictionary(context, path.c_str(), s.bidir, s.substitute,
-                                                     s.tolerance, s.wildcard);
-      uint32_t actual =
+      RuleOutcome expected = reference::CheckDictionary(context, path.c_str(), s.bidir,
+                                                        s.substitute, s.tolerance, s.wildcard);
+      RuleOutcome actual =
           CheckDictionary(context, path.c_str(), s.bidir, s.substitute, s.tolerance, s.wildcard);
       EXPECT_EQ(actual, expected) << "password " << i << " \"" << password << "\" bidir " << s.bidir
                                   << " substitute " << s.substitute << " tolerance " << s.tolerance
                                   << " wildcard " << s.wildcard << " in " << path;
       if (actual != expected && ++mismatches == 20) return found;  // enough to go on
-      found += expected == kFailed;
+      found += expected == RuleOutcome::kFailed;
     }
   }
   return found;
@@ -198,8 +198,8 @@ TEST(DictionaryEquivalence, ProductMatchesReferenceOnSmallDictionaries) {
 }
 
 // What the rule's steps find, computed from exact membership.
-uint32_t OracleOutcome(const test::DictionaryOracle& oracle, const std::string& upper,
-                       const Settings& s) {
+RuleOutcome OracleOutcome(const test::DictionaryOracle& oracle, const std::string& upper,
+                          const Settings& s) {
   uint32_t window = s.tolerance + 1;
   std::string letters;
   for (char c : upper) {
@@ -221,7 +221,7 @@ uint32_t OracleOutcome(const test::DictionaryOracle& oracle, const std::string& 
                 (oracle.ContainsPrefixWildcard(upper) || oracle.ContainsSuffixWildcard(upper))) ||
                pieces(upper) || pieces(letters) ||
                (s.substitute == 1 && substituted != upper && pieces(substituted));
-  return found ? kFailed : kPassed;
+  return found ? RuleOutcome::kFailed : RuleOutcome::kPassed;
 }
 
 TEST(DictionaryEquivalence, ProductMatchesExactMembershipOnLongLines) {

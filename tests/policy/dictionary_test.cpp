@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "platform/read_only_file.h"
-#include "policy/reference/dictionary_lookup.h"
 #include "policy/dictionary_rule.h"
 #include "policy/dictionary_test_util.h"
 #include "policy/policy_test_util.h"
+#include "policy/reference/dictionary_lookup.h"
 #include "support/temp_dir.h"
 
 namespace hvn {
@@ -44,8 +44,8 @@ class DictionaryRuleTest : public ::testing::TestWithParam<std::tuple<bool, bool
     path_ = dir_.WriteFile(utf16 ? "words16.dic" : "words.dic", utf16 ? Utf16Bytes(text) : text);
   }
 
-  uint32_t Check(const std::u16string& password, uint32_t bidir, uint32_t substitute,
-                 uint32_t tolerance, uint32_t wildcard) {
+  RuleOutcome Check(const std::u16string& password, uint32_t bidir, uint32_t substitute,
+                    uint32_t tolerance, uint32_t wildcard) {
     CheckContext context;
     test::PrepareNew(context, password);
     return CheckDictionary(context, path_.c_str(), bidir, substitute, tolerance, wildcard);
@@ -97,7 +97,8 @@ TEST_P(DictionaryRuleTest, StepsFindWordsReversalsWildcardsAndPieces) {
   };
   for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
     const Case& c = cases[i];
-    EXPECT_EQ(Check(c.password, c.bidir, c.substitute, c.tolerance, c.wildcard), c.outcome)
+    EXPECT_EQ(Check(c.password, c.bidir, c.substitute, c.tolerance, c.wildcard),
+              RuleOutcome{c.outcome})
         << "case " << i;
   }
 }
@@ -107,9 +108,10 @@ TEST_P(DictionaryRuleTest, MissingFileIsNotEvaluable) {
   test::PrepareNew(context, u"password");
   for (const std::string& path : {dir_.path() + "/missing.dic", std::string(""),
                                   dir_.path()}) {  // a folder is no dictionary either
-    EXPECT_EQ(CheckDictionary(context, path.c_str(), 1, 1, 4, 1), 3u) << path;
+    EXPECT_EQ(CheckDictionary(context, path.c_str(), 1, 1, 4, 1), RuleOutcome::kNotEvaluable)
+        << path;
   }
-  EXPECT_EQ(CheckDictionary(context, nullptr, 1, 1, 4, 1), 3u);
+  EXPECT_EQ(CheckDictionary(context, nullptr, 1, 1, 4, 1), RuleOutcome::kNotEvaluable);
 }
 
 INSTANTIATE_TEST_SUITE_P(AnsiAndUtf16, DictionaryRuleTest,
@@ -124,7 +126,7 @@ TEST(CheckDictionary, EmptyFileIsAnsiAndMatchesNothing) {
   std::string path = dir.WriteFile("empty.dic", "");
   CheckContext context;
   test::PrepareNew(context, u"password");
-  EXPECT_EQ(CheckDictionary(context, path.c_str(), 1, 1, 0, 1), 1u);
+  EXPECT_EQ(CheckDictionary(context, path.c_str(), 1, 1, 0, 1), RuleOutcome::kPassed);
 }
 
 TEST(CheckDictionary, ZeroByteInTheFirst256BytesSelectsUtf16) {
@@ -136,12 +138,12 @@ TEST(CheckDictionary, ZeroByteInTheFirst256BytesSelectsUtf16) {
   std::string path = dir.WriteFile("mixed.dic", padded);
   CheckContext context;
   test::PrepareNew(context, u"password");
-  EXPECT_EQ(CheckDictionary(context, path.c_str(), 0, 0, 4, 0), 1u);
+  EXPECT_EQ(CheckDictionary(context, path.c_str(), 0, 0, 4, 0), RuleOutcome::kPassed);
   // ... while a zero byte after the first 256 leaves the file ANSI.
   std::string late = text + std::string(300, 'Q');
   late[290] = '\0';
   path = dir.WriteFile("late.dic", late);
-  EXPECT_EQ(CheckDictionary(context, path.c_str(), 0, 0, 4, 0), 2u);
+  EXPECT_EQ(CheckDictionary(context, path.c_str(), 0, 0, 4, 0), RuleOutcome::kFailed);
 }
 
 // Random dictionaries within the data model, large enough for deep bisections: every entry
@@ -332,8 +334,9 @@ TEST(CheckDictionary, ArbitraryFilesStayInBounds) {
       test::PrepareNew(context, password);
       // Long keys with a wide window only: every piece is one more bisection.
       uint32_t tolerance = password.size() > 20 ? 110u + round % 6 : round % 6;
-      uint32_t outcome = CheckDictionary(context, path.c_str(), 1, 1, tolerance, 1);
-      ASSERT_TRUE(outcome == 1 || outcome == 2) << "round " << round;
+      RuleOutcome outcome = CheckDictionary(context, path.c_str(), 1, 1, tolerance, 1);
+      ASSERT_TRUE(outcome == RuleOutcome::kPassed || outcome == RuleOutcome::kFailed)
+          << "round " << round;
     }
   }
 }

@@ -30,7 +30,7 @@ TEST(CheckLength, BoundsAndTheSevenOrFourteenMode) {
     CheckContext context;
     PrepareNew(context, std::u16string(cases[i].length, u'k'));
     EXPECT_EQ(CheckLength(context, cases[i].min_length, cases[i].max_length, cases[i].exactly),
-              cases[i].outcome)
+              RuleOutcome{cases[i].outcome})
         << "case " << i;
   }
 }
@@ -55,9 +55,9 @@ TEST(CheckUniqueChars, CountsDistinctCodeUnitsCaseSensitively) {
     CheckContext context;
     PrepareNew(context, cases[i].password);
     uint32_t distinct = cases[i].distinct;
-    EXPECT_EQ(CheckUniqueChars(context, distinct), 1u) << "case " << i;
-    EXPECT_EQ(CheckUniqueChars(context, distinct + 1), 2u) << "case " << i;
-    EXPECT_EQ(CheckUniqueChars(context, 0), 1u) << "case " << i;
+    EXPECT_EQ(CheckUniqueChars(context, distinct), RuleOutcome::kPassed) << "case " << i;
+    EXPECT_EQ(CheckUniqueChars(context, distinct + 1), RuleOutcome::kFailed) << "case " << i;
+    EXPECT_EQ(CheckUniqueChars(context, 0), RuleOutcome::kPassed) << "case " << i;
   }
 }
 

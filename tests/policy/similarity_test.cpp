@@ -83,7 +83,7 @@ TEST(CheckSimilarity, ReversedAndSubstitutedPasses) {
     const Case& c = cases[i];
     EXPECT_EQ(
         CheckSimilarity(c.haystack.c_str(), c.source.c_str(), c.bidir, c.substitute, c.window),
-        c.outcome)
+        RuleOutcome{c.outcome})
         << "case " << i;
   }
 }
@@ -123,10 +123,10 @@ TEST(SimilarityRules, RuleEntriesCompareTheRightTexts) {
     CheckContext context;
     Prepare(context, c.user, c.old_password, c.new_password, c.text);
     SimilarityRule rule{1, c.bidir, 0, c.tolerance, nullptr, nullptr};
-    uint32_t outcome = c.rule == 1000   ? CheckRule1000(context, rule)
-                       : c.rule == 2800 ? CheckRule2800(context, rule)
-                                        : CheckRule2900(context, rule);
-    EXPECT_EQ(outcome, c.outcome) << "case " << i;
+    RuleOutcome outcome = c.rule == 1000   ? CheckRule1000(context, rule)
+                          : c.rule == 2800 ? CheckRule2800(context, rule)
+                                           : CheckRule2900(context, rule);
+    EXPECT_EQ(outcome, RuleOutcome{c.outcome}) << "case " << i;
   }
 }
 
@@ -134,7 +134,7 @@ TEST(SimilarityRules, Rule2900UpperCasesOnlyItsOwnCopy) {
   CheckContext context;
   Prepare(context, u"u", u"", u"WIDGETS", u"widgets");
   SimilarityRule rule{1, 0, 0, 4, nullptr, nullptr};
-  EXPECT_EQ(CheckRule2900(context, rule), 2u);
+  EXPECT_EQ(CheckRule2900(context, rule), RuleOutcome::kFailed);
   EXPECT_EQ(std::u16string(context.Rule2900Text), u"widgets");
 }
 

@@ -68,7 +68,7 @@ TEST_F(ClientQueryTest, RejectionRequestCarriesTheFailedCodes) {
   ASSERT_TRUE(server_.SetScript("*\t*\t*\treply\tRejected: {codes}", &error)) << error;
   RuleResults results;
   std::memset(&results, 0, sizeof(results));
-  results.Outcome[7] = kFailed;  // 2600
+  results.Outcome[7] = RuleOutcome::kFailed;  // 2600
   SendRejectionRequest(settings_, results, u"SALES", u"jdoe", request_, kRequestCapacity, reply_,
                        sizeof(reply_));
   EXPECT_EQ(std::u16string(reply_), u"Rejected: 2600");

@@ -141,6 +141,22 @@ TEST(SweepPolicyServers, PassesPortRequestAndTimeOutThrough) {
   EXPECT_EQ(transport.timeout, 2500u);
 }
 
+TEST(SweepPolicyServers, WaitsAtMostTheLongestTimeOutPerServer) {
+  const uint32_t cases[][2] = {{0, 0},
+                               {kMaxTimeout, kMaxTimeout},
+                               {kMaxTimeout + 1, kMaxTimeout},
+                               {0xFFFFFFFFu, kMaxTimeout}};
+  std::string list = List({"SALES a"});
+  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
+    RecordingTransport transport;
+    char16_t reply[16];
+    SweepPolicyServers(transport.Transport(), list.data(), u"SALES", 1333, u"R", cases[i][0], 0,
+                       reply, sizeof(reply));
+    EXPECT_EQ(transport.timeout, cases[i][1]) << "case " << i;
+  }
+  EXPECT_EQ(kMaxTimeout, 60000u);
+}
+
 TEST(SweepPolicyServers, WithoutAListAsksNobodyAndZeroesTheReply) {
   RecordingTransport transport;
   char16_t reply[16];

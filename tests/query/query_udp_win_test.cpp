@@ -46,7 +46,7 @@ std::string List(std::initializer_list<std::string> entries) {
 RuleResults ResultsFailing(std::initializer_list<size_t> failed_entries) {
   RuleResults results;
   std::memset(&results, 0, sizeof(results));
-  for (size_t entry : failed_entries) results.Outcome[entry] = kFailed;
+  for (size_t entry : failed_entries) results.Outcome[entry] = RuleOutcome::kFailed;
   return results;
 }
 

@@ -22,8 +22,8 @@ std::u16string Formatted(RequestKind kind, const char16_t* domain, const char16_
 RuleResults ResultsFailing(std::initializer_list<size_t> failed_entries) {
   RuleResults results;
   std::memset(&results, 0, sizeof(results));
-  for (size_t i = 0; i < kRuleCount; ++i) results.Outcome[i] = kPassed;
-  for (size_t entry : failed_entries) results.Outcome[entry] = kFailed;
+  for (size_t i = 0; i < kRuleCount; ++i) results.Outcome[i] = RuleOutcome::kPassed;
+  for (size_t entry : failed_entries) results.Outcome[entry] = RuleOutcome::kFailed;
   return results;
 }
 
@@ -58,8 +58,8 @@ TEST(FormatRejectionRequest, ListsFailedCodesInRuleOrderThenTheEmptyField) {
     std::u16string expected;
   };
   RuleResults mixed = ResultsFailing({7, 11});
-  mixed.Outcome[0] = kNotEvaluated;
-  mixed.Outcome[3] = kNotEvaluable;  // only "failed" names a rule
+  mixed.Outcome[0] = RuleOutcome::kNotEvaluated;
+  mixed.Outcome[3] = RuleOutcome::kNotEvaluable;  // only "failed" names a rule
   const Case cases[] = {
       {ResultsFailing({}), u"30_REJECTION_MESSAGE\aSALES\ajdoe\a\a"},
       {mixed, u"30_REJECTION_MESSAGE\aSALES\ajdoe\a2600\a3000\a\a"},

@@ -64,6 +64,9 @@ struct TestGinaControl {
   wchar_t new_password[256];
   void* dialog;               // the change dialog while it is open (HWND)
   void* dialog_initial_proc;  // its window procedure before anyone subclassed it
+  // Unwind calls to the handler record a faulting entry links around its fault, as a
+  // __finally block or a lock's release would: a guard that catches the fault must unwind.
+  uint32_t unwind_calls;
 };
 
 // Every build of the provider exports this (undecorated, cdecl).

@@ -28,17 +28,27 @@ TestGinaControl g_control = [] {
 int* volatile g_null_address = nullptr;
 volatile int g_zero = 0;
 volatile int g_seven = 7;
+volatile int g_quotient;
 
-// Counts the call and raises the configured fault when this is the entry that faults.
-void Enter(TestGinaEntry entry) {
-  ++g_control.calls[entry];
-  if (g_control.fault_entry != entry) return;
+// The handler record a faulting entry links into the thread's chain around its fault.
+struct UnwindRecord {
+  UnwindRecord* next;
+  void* handler;
+};
+
+extern "C" EXCEPTION_DISPOSITION __cdecl CountUnwind(EXCEPTION_RECORD* record, void*, CONTEXT*,
+                                                     void*) {
+  if ((record->ExceptionFlags & EXCEPTION_UNWINDING) != 0) ++g_control.unwind_calls;
+  return ExceptionContinueSearch;
+}
+
+__attribute__((noinline)) void Fault() {
   switch (g_control.fault_kind) {
     case kGinaAccessViolation:
       *g_null_address = 1;
       break;
     case kGinaDivideByZero:
-      g_control.calls[entry] += g_seven / g_zero;
+      g_quotient = g_seven / g_zero;
       break;
     case kGinaRaiseException:
       ::RaiseException(0xE0474E41, 0, 0, nullptr);
@@ -52,6 +62,17 @@ void Enter(TestGinaEntry entry) {
     default:
       break;
   }
+}
+
+// Counts the call and raises the configured fault when this is the entry that faults.
+__attribute__((noinline)) void Enter(TestGinaEntry entry) {
+  ++g_control.calls[entry];
+  if (g_control.fault_entry != entry) return;
+  UnwindRecord record{nullptr, reinterpret_cast<void*>(&CountUnwind)};
+  asm volatile("movl %%fs:0, %0" : "=r"(record.next));
+  asm volatile("movl %0, %%fs:0" : : "r"(&record) : "memory");
+  Fault();
+  asm volatile("movl %0, %%fs:0" : : "r"(record.next) : "memory");
 }
 
 // Control ids of the change-password dialog, as the system lays it out.

@@ -66,8 +66,8 @@ uint32_t SearchKey(platform::ReadOnlyFile& file, Keys<Unit>& keys, size_t key_le
 
 }  // namespace
 
-uint32_t CheckDictionary(const CheckContext& context, const char* path, uint32_t bidir,
-                         uint32_t substitute, uint32_t tolerance, uint32_t wildcard) {
+RuleOutcome CheckDictionary(const CheckContext& context, const char* path, uint32_t bidir,
+                            uint32_t substitute, uint32_t tolerance, uint32_t wildcard) {
   // 1. The upper-case password, and its ANSI form.
   const char16_t* upper = context.NewPasswordUpper;
   size_t upper_length = platform::BoundedLength(upper, kKeySize - 1);
@@ -81,12 +81,12 @@ uint32_t CheckDictionary(const CheckContext& context, const char* path, uint32_t
     std::memcpy(file_path, path, platform::BoundedLength(path, kPathSize - 1));
   }
   platform::ReadOnlyFile file;
-  if (!file.Open(file_path)) return kNotEvaluable;
+  if (!file.Open(file_path)) return RuleOutcome::kNotEvaluable;
 
   // 3. A zero byte in the first 256 bytes makes the file UTF-16.
   unsigned char head[kDetectionBytes];
   uint32_t head_length = 0;
-  if (!file.ReadAt(0, head, kDetectionBytes, &head_length)) return kNotEvaluable;
+  if (!file.ReadAt(0, head, kDetectionBytes, &head_length)) return RuleOutcome::kNotEvaluable;
   bool utf16 = std::memchr(head, 0, head_length > kDetectionBytes ? kDetectionBytes : head_length);
 
   uint32_t result = kLookupNotFound;
@@ -121,11 +121,11 @@ uint32_t CheckDictionary(const CheckContext& context, const char* path, uint32_t
   // 10. The key buffers clear themselves; the file closes itself.
   switch (result) {
     case kLookupFound:
-      return kFailed;
+      return RuleOutcome::kFailed;
     case kLookupNotFound:
-      return kPassed;
+      return RuleOutcome::kPassed;
     default:
-      return kNotEvaluable;
+      return RuleOutcome::kNotEvaluable;
   }
 }
 

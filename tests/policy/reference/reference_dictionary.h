@@ -13,8 +13,8 @@ namespace hvn::reference {
 // The dictionary check with one bisection over the whole file per key: the word, its
 // reversal, every wildcard key and every piece. Same contract as hvn::CheckDictionary:
 // 2 found, 1 not found, 3 when the file cannot be opened or a read fails.
-uint32_t CheckDictionary(const CheckContext& context, const char* path, uint32_t bidir,
-                         uint32_t substitute, uint32_t tolerance, uint32_t wildcard);
+RuleOutcome CheckDictionary(const CheckContext& context, const char* path, uint32_t bidir,
+                            uint32_t substitute, uint32_t tolerance, uint32_t wildcard);
 
 }  // namespace hvn::reference
 

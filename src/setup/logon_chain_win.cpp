@@ -1,0 +1,135 @@
+#include <cstring>
+
+#include "config/logon_provider_settings.h"
+#include "config/registry_value.h"
+#include "platform/win.h"
+#include "setup/logon_chain.h"
+#include "setup/provider_names.h"
+#include "setup/system_files.h"
+
+namespace hvn {
+namespace {
+
+constexpr uint32_t kNotFound = ERROR_FILE_NOT_FOUND;
+constexpr size_t kSystemDirectorySize = 1024;
+constexpr size_t kHeadReadSize = 256;
+
+void SetName(char (&field)[kProviderNameSize], const char* name) {
+  std::memset(field, 0, sizeof(field));
+  std::memcpy(field, name, std::strlen(name));
+}
+
+void CopyName(char (&to)[kProviderNameSize], const char (&from)[kProviderNameSize]) {
+  std::memcpy(to, from, kProviderNameSize);
+}
+
+// Loads the chain. An absent key or value is no failure: the defaults stand for it.
+bool LoadChain(HKEY root, LogonProviderSettings& chain) {
+  uint32_t rc = chain.Load(root, kWinlogonKeyPath);
+  return rc == 0 || rc == kNotFound;
+}
+
+// Empties each field that holds exactly "MSGINA.DLL": an absent value means the same to
+// Winlogon and to the client, and keeps the standard provider out of the saved slot.
+void ForgetDefaultProvider(LogonProviderSettings& chain) {
+  if (IsDefaultProviderName(chain.GinaDLL)) chain.GinaDLL[0] = '\0';
+  if (IsDefaultProviderName(chain.REM_GinaDLL)) chain.REM_GinaDLL[0] = '\0';
+}
+
+ActivationResult SaveChain(HKEY root, LogonProviderSettings& chain) {
+  return chain.Save(root, kWinlogonKeyPath) == 0 ? ActivationResult::kSuccess
+                                                 : ActivationResult::kWriteFailure;
+}
+
+// True when "GinaDLL" is absent or one of the two harmless names; false when the key or the
+// value cannot be read, or another provider is at the head.
+bool HeadIsHarmless(HKEY root) {
+  platform::UniqueKey key;
+  if (::RegOpenKeyExA(root, kWinlogonKeyPath, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
+    return false;
+  char head[kHeadReadSize];
+  std::memset(head, 0, sizeof(head));
+  uint32_t rc = ReadRegistryText(key.Get(), "GinaDLL", head, sizeof(head));
+  key.Reset();
+  if (rc == kNotFound) return true;
+  if (rc != 0) return false;
+  return IsHarmlessHeadName(head);
+}
+
+struct FileHandleTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Handle file) { ::CloseHandle(file); }
+};
+using UniqueFile = platform::UniqueResource<FileHandleTraits>;
+
+}  // namespace
+
+ActivationResult ActivateLogonChain(HKEY root) {
+  LogonProviderSettings chain;
+  if (!LoadChain(root, chain)) return ActivationResult::kReadFailure;
+  ForgetDefaultProvider(chain);
+  if (chain.GinaDLL[0] != '\0') {
+    if (IsClientProviderName(chain.GinaDLL)) return ActivationResult::kAlreadyActive;
+    CopyName(chain.REM_GinaDLL, chain.GinaDLL);
+  } else {
+    chain.REM_GinaDLL[0] = '\0';
+  }
+  SetName(chain.GinaDLL, kClientProviderName);
+  return SaveChain(root, chain);
+}
+
+ActivationResult ActivateLogonChain() {
+  return ActivateLogonChain(HKEY_LOCAL_MACHINE);
+}
+
+ActivationResult DeactivateLogonChain(HKEY root) {
+  LogonProviderSettings chain;
+  if (!LoadChain(root, chain)) return ActivationResult::kReadFailure;
+  ForgetDefaultProvider(chain);
+  if (!IsClientProviderName(chain.GinaDLL)) return ActivationResult::kSuccess;
+  CopyName(chain.GinaDLL, chain.REM_GinaDLL);
+  chain.REM_GinaDLL[0] = '\0';
+
+  char directory[kSystemDirectorySize];
+  UINT length = ::GetSystemDirectoryA(directory, sizeof(directory));
+  if (length == 0 || length >= sizeof(directory)) return ActivationResult::kWriteFailure;
+  // The saved provider goes back to the head only when Winlogon can find its file; a name
+  // with a path, or one whose path would not fit, never can.
+  if (chain.GinaDLL[0] != '\0') {
+    char path[kSystemDirectorySize];
+    if (!SystemDirectoryPath(chain.GinaDLL, path, sizeof(path)) || !FileExists(path))
+      chain.GinaDLL[0] = '\0';
+  }
+  return SaveChain(root, chain);
+}
+
+ActivationResult DeactivateLogonChain() {
+  return DeactivateLogonChain(HKEY_LOCAL_MACHINE);
+}
+
+bool RecursiveLoadTest(HKEY root) {
+  // A path that cannot be formed means the test cannot look: unsafe.
+  char path[MAX_PATH + 1];
+  if (!SystemDirectoryPath(kClientProviderName, path, sizeof(path))) return true;
+  if (!FileExists(path)) return false;
+  // Exclusive write access is granted only while no process holds the library.
+  UniqueFile exclusive(::CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (exclusive.IsValid()) return false;
+  return !HeadIsHarmless(root);
+}
+
+bool RecursiveLoadTest() {
+  return RecursiveLoadTest(HKEY_LOCAL_MACHINE);
+}
+
+bool IsDeactivationSafe(HKEY root) {
+  return HeadIsHarmless(root);
+}
+
+bool IsDeactivationSafe() {
+  return IsDeactivationSafe(HKEY_LOCAL_MACHINE);
+}
+
+}  // namespace hvn
