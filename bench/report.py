@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Prints the rule-3000 benchmark as one table per dictionary and checks the targets.
 
-Usage: report.py RESULTS.json   (Google Benchmark's JSON output of dictionary_bench)
-Exit status 1 when a target is missed.
+Usage: report.py RESULTS.json [--markdown]   (Google Benchmark's JSON output of dictionary_bench)
+With --markdown, prints the README's table instead. Exit status 1 when a target is missed.
 """
 import json
 import sys
@@ -26,7 +26,26 @@ def share_ms(row):
     return row["reads"] * SHARE_MS_PER_READ + row["ms"]
 
 
-def main(path):
+def markdown(rows):
+    print("| list | length | reference: reads | bytes | ms | share ms | product: full searches "
+          "| reads | bytes | ms | share ms | pwquality ms | reference / product "
+          "| pwquality / product |")
+    print("|---" * 14 + "|")
+    for size in GENERATED + REAL:
+        for length in LENGTHS:
+            ref = rows.get((size, length, "reference"))
+            prod = rows.get((size, length, "product"))
+            pwq = rows.get((size, length, "pwquality"))
+            if ref is None or prod is None or pwq is None:
+                continue
+            print(f"| {size} | {length} | {ref['reads']:,.0f} | {ref['bytes']:,.0f} | "
+                  f"{ref['ms']:.3g} | {share_ms(ref):,.0f} | {prod['full']:,.0f} | "
+                  f"{prod['reads']:,.0f} | {prod['bytes']:,.0f} | {prod['ms']:.3f} | "
+                  f"{share_ms(prod):,.0f} | {pwq['ms']:.3f} | {ref['ms'] / prod['ms']:.1f}x | "
+                  f"{pwq['ms'] / prod['ms']:.1f}x |")
+
+
+def main(path, as_markdown=False):
     with open(path) as f:
         results = json.load(f)["benchmarks"]
     rows = {}
@@ -45,6 +64,9 @@ def main(path):
         rows[(size, int(length), impl)] = {
             "ms": ms, "reads": r.get("reads", 0), "bytes": r.get("bytes", 0),
             "full": r.get("full_searches", 0)}
+    if as_markdown:
+        markdown(rows)
+        return 0
     failures = []
     for size in GENERATED + REAL:
         if not any(k[0] == size for k in rows):
@@ -98,4 +120,4 @@ def main(path):
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1]))
+    sys.exit(main(sys.argv[1], "--markdown" in sys.argv[2:]))
