@@ -2,8 +2,10 @@
 
 #include "client9x/client9x.h"
 #include "client9x/dialog_handlers_9x.h"
-#include "dialogs/dialog_operations.h"
+#include "config/migrate_settings.h"
+#include "dialogs/dialog_preparation.h"
 #include "dialogs/dialog_watcher.h"
+#include "dialogs/dialog_window_ops.h"
 #include "dialogs/password_dialog_state.h"
 #include "platform/ansi_text.h"
 #include "platform/exception_guard.h"

@@ -1,6 +1,7 @@
 #include "client9x/dialog_handlers_9x.h"
 #include "dialogs/check_password_change.h"
-#include "dialogs/dialog_operations.h"
+#include "dialogs/dialog_preparation.h"
+#include "dialogs/dialog_window_ops.h"
 #include "dialogs/password_dialog_state.h"
 #include "platform/ansi_text.h"
 #include "platform/exception_guard.h"

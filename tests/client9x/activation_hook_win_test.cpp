@@ -6,7 +6,8 @@
 
 #include "client9x/client9x.h"
 #include "client9x/dialog_handlers_9x.h"
-#include "dialogs/dialog_operations.h"
+#include "dialogs/dialog_preparation.h"
+#include "dialogs/dialog_window_ops.h"
 #include "dialogs/password_dialog_state.h"
 #include "dialogs/test_dialog_host_win.h"
 
