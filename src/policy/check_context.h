@@ -10,6 +10,8 @@
 
 namespace hvn {
 
+struct DictionaryAccess;
+
 constexpr size_t kContextTextSize = 256;     // characters per text field
 constexpr uint32_t kMaxContextLength = 127;  // characters kept of each text
 
@@ -49,9 +51,10 @@ void PrepareCheckContext(CheckContext& context, const char16_t* user_name, uint3
                          const char16_t* rule2900_text, uint32_t rule2900_bytes);
 
 // Runs every enabled rule and reduces the outcomes to the verdict. Returns true when the
-// password is acceptable; results.Acceptable holds the same as 1 or 0.
-bool EvaluatePolicy(RuleResults& results, const CheckContext& context,
-                    const PasswordPolicy& policy);
+// password is acceptable; results.Acceptable holds the same as 1 or 0. `dictionary_access`,
+// when given, limits the folders the dictionary rule opens files in (see CheckRule3000).
+bool EvaluatePolicy(RuleResults& results, const CheckContext& context, const PasswordPolicy& policy,
+                    DictionaryAccess* dictionary_access = nullptr);
 
 // The verdict of the outcomes in `results` under `policy`, stored in results.Acceptable.
 void ComputeVerdict(RuleResults& results, const PasswordPolicy& policy);
