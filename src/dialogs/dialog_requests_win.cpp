@@ -14,7 +14,8 @@ void SendDialogRequest(RequestKind kind) {
   const ClientSettings& settings = *state.Settings;
   // The reference keeps the server list alive even if the host reloads the settings meanwhile.
   auto servers = settings.Servers();
-  QuerySettings query{servers.Get(), settings.HVS_Port, settings.Timeout, settings.Retries};
+  QuerySettings query{servers.Get(), settings.HVS_Port, settings.Timeout, settings.Retries,
+                      settings.StrictReplySender};
   SendRequest(query, kind, state.Domain, state.UserName, state.Request, kRequestCapacity,
               state.Reply, sizeof(state.Reply));
 }
@@ -27,7 +28,8 @@ void SendDialogRejectionRequest() {
   }
   const ClientSettings& settings = *state.Settings;
   auto servers = settings.Servers();
-  QuerySettings query{servers.Get(), settings.HVS_Port, settings.Timeout, settings.Retries};
+  QuerySettings query{servers.Get(), settings.HVS_Port, settings.Timeout, settings.Retries,
+                      settings.StrictReplySender};
   SendRejectionRequest(query, state.Results, state.Domain, state.UserName, state.Request,
                        kRequestCapacity, state.Reply, sizeof(state.Reply));
 }

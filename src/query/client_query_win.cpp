@@ -3,7 +3,8 @@
 namespace hvn {
 
 QuerySettings QuerySettingsOf(const ClientSettings& settings, const ServerListRef& servers) {
-  return {servers.Get(), settings.HVS_Port, settings.Timeout, settings.Retries};
+  return {servers.Get(), settings.HVS_Port, settings.Timeout, settings.Retries,
+          settings.StrictReplySender};
 }
 
 void SendRequest(const ClientSettings& settings, RequestKind kind, const char16_t* domain,
