@@ -33,12 +33,30 @@ void ReadPasswordField(HWND field, char16_t* out, bool nt) {
   platform::SecureZero(ansi, sizeof(ansi));
 }
 
-void ReadPasswordFields(PasswordDialogState& state) {
+// The three password fields of the dialog being checked.
+struct PasswordFields {
+  HWND Old;  // none in dialogs that do not ask for the old password
+  HWND New;
+  HWND Confirm;
+};
+
+// The texts as typed; cleared by the destructor, whatever way the check ends.
+struct TypedTexts {
+  char16_t Old[kDialogTextSize] = {};
+  char16_t New[kDialogTextSize] = {};
+  char16_t Confirm[kDialogTextSize] = {};
+  ~TypedTexts() {
+    platform::SecureZero(Old, sizeof(Old));
+    platform::SecureZero(New, sizeof(New));
+    platform::SecureZero(Confirm, sizeof(Confirm));
+  }
+};
+
+void ReadPasswordFields(const PasswordFields& fields, TypedTexts& texts) {
   bool nt = GetPlatformId() == kPlatformWindowsNT;
-  if (state.OldPasswordField != nullptr)
-    ReadPasswordField(state.OldPasswordField, state.OldPassword, nt);
-  ReadPasswordField(state.NewPasswordField, state.NewPassword, nt);
-  ReadPasswordField(state.ConfirmField, state.Confirm, nt);
+  if (fields.Old != nullptr) ReadPasswordField(fields.Old, texts.Old, nt);
+  ReadPasswordField(fields.New, texts.New, nt);
+  ReadPasswordField(fields.Confirm, texts.Confirm, nt);
 }
 
 void ClearPasswordTexts(PasswordDialogState& state) {
@@ -54,18 +72,19 @@ uint32_t TextBytes(const char16_t* text, size_t capacity) {
 
 // Empties the password fields after a rejection and puts the focus where the user starts
 // again: the old-password field if there is one, else the new-password field.
-void EmptyPasswordFields(const PasswordDialogState& state) {
-  if (state.OldPasswordField != nullptr) {
-    ::SetWindowTextA(state.OldPasswordField, "");
-    ::SetFocus(state.OldPasswordField);
+void EmptyPasswordFields(const PasswordFields& fields) {
+  if (fields.Old != nullptr) {
+    ::SetWindowTextA(fields.Old, "");
+    ::SetFocus(fields.Old);
   } else {
-    ::SetFocus(state.NewPasswordField);
+    ::SetFocus(fields.New);
   }
-  ::SetWindowTextA(state.NewPasswordField, "");
-  ::SetWindowTextA(state.ConfirmField, "");
+  ::SetWindowTextA(fields.New, "");
+  ::SetWindowTextA(fields.Confirm, "");
 }
 
-// Everything after the fields are read: returns the check's result.
+// Everything from the comparison to the rejection text: returns the check's result, with the
+// rejection text in the reply buffer when it is 0.
 uint32_t CheckTexts(PasswordDialogState& state) {
   // A mismatch is the dialog's own procedure's to report; nothing is sent.
   if (std::memcmp(state.NewPassword, state.Confirm, sizeof(state.NewPassword)) != 0) return 1;
@@ -92,9 +111,6 @@ uint32_t CheckTexts(PasswordDialogState& state) {
 
   SendDialogRejectionRequest();
   if (!HaveReply()) return 1;  // without a rejection text the change goes through
-
-  ShowMessageBox(state.RejectionOwner, state.Reply, kRejectionBoxStyle);
-  EmptyPasswordFields(state);
   return 0;
 }
 
@@ -102,13 +118,36 @@ uint32_t CheckTexts(PasswordDialogState& state) {
 
 uint32_t CheckPasswordChange() {
   PasswordDialogState& state = DialogState();
-  ClearPasswordTexts(state);
-  ReadPasswordFields(state);
-  uint32_t result = CheckTexts(state);
-  // No password stays in this process's memory once the check is done with it.
-  ClearPasswordTexts(state);
-  ClearCheckContext(state.Context);
-  return result;
+  PasswordFields fields;
+  HWND owner;
+  {
+    DialogStateLock lock;
+    fields = {state.OldPasswordField, state.NewPasswordField, state.ConfirmField};
+    owner = state.RejectionOwner;
+  }
+  // Read without the lock: a field of another thread's window is read by a sent message.
+  TypedTexts typed;
+  ReadPasswordFields(fields, typed);
+  uint32_t result;
+  char16_t rejection[kReplyBytes / sizeof(char16_t)];
+  rejection[0] = u'\0';
+  {
+    DialogStateLock lock;
+    ClearPasswordTexts(state);
+    CopyText(state.OldPassword, kDialogTextSize, typed.Old);
+    CopyText(state.NewPassword, kDialogTextSize, typed.New);
+    CopyText(state.Confirm, kDialogTextSize, typed.Confirm);
+    result = CheckTexts(state);
+    if (result == 0) CopyText(rejection, std::size(rejection), state.Reply);
+    // No password stays in this process's memory once the check is done with it.
+    ClearPasswordTexts(state);
+    ClearCheckContext(state.Context);
+  }
+  if (result != 0) return result;
+  // The box and the emptied fields send messages: the lock is no longer held.
+  ShowMessageBox(owner, rejection, kRejectionBoxStyle);
+  EmptyPasswordFields(fields);
+  return 0;
 }
 
 }  // namespace hvn

@@ -31,12 +31,13 @@ HWND FindNthChildWindow(HWND parent, uint32_t n);
 
 // When the settings ask for it: requests the policy message for the recorded domain and user
 // name, empties the last policy message and, when a text came back, shows it (owned by
-// `owner`, information icon) and keeps it as the last policy message.
+// `owner`, information icon) and keeps it as the last policy message. Takes the record's lock
+// only between the query and the box, never across them.
 void ShowPolicyMessageOnPrepare(HWND owner);
 
 // Replaces the dialog's window procedure with `procedure`; the previous one is recorded in the
-// dialog state before the new one can run. A dialog whose procedure is `procedure` already is
-// left as it is.
+// dialog state before the new one can run. A dialog that is gone, or whose procedure is
+// `procedure` already, is left as it is. Takes the record's lock.
 void SubclassDialog(HWND dialog, WNDPROC procedure);
 
 // Prepares a dialog whose fields are found by position and that shows no user name: marks it,

@@ -4,25 +4,43 @@
 #include "dialogs/dialog_operations.h"
 #include "dialogs/dialog_requests.h"
 #include "dialogs/password_dialog_state.h"
+#include "query/reply.h"
 
 namespace hvn {
 
 void ShowPolicyMessageOnPrepare(HWND owner) {
   if (!PolicyMessageWanted()) return;
   PasswordDialogState& state = DialogState();
-  RequestPolicyMessage();
-  std::memset(state.LastPolicyMessage, 0, sizeof(state.LastPolicyMessage));
-  if (!HaveReply()) return;
-  ShowMessageBox(owner, state.Reply, kPolicyBoxStyle);
-  CopyText(state.LastPolicyMessage, kPolicyMessageSize, state.Reply);
+  char16_t domain[kDialogTextSize];
+  char16_t user_name[kDialogTextSize];
+  {
+    DialogStateLock lock;
+    CopyText(domain, kDialogTextSize, state.Domain);
+    CopyText(user_name, kDialogTextSize, state.UserName);
+    std::memset(state.LastPolicyMessage, 0, sizeof(state.LastPolicyMessage));
+  }
+  // Neither the query nor the box holds the lock: a slow server or a user still reading
+  // holds up no other handler and no check.
+  char16_t request[kRequestCapacity] = {};
+  char16_t reply[kReplyBytes / sizeof(char16_t)] = {};
+  FetchReply(RequestKind::kPolicyMessage, domain, user_name, request, reply);
+  {
+    DialogStateLock lock;
+    KeepLastReply(request, reply);
+  }
+  if (!HasReply(reply, sizeof(reply))) return;
+  ShowMessageBox(owner, reply, kPolicyBoxStyle);
+  DialogStateLock lock;
+  CopyText(state.LastPolicyMessage, kPolicyMessageSize, reply);
 }
 
 void SubclassDialog(HWND dialog, WNDPROC procedure) {
+  DialogStateLock lock;
   PasswordDialogState& state = DialogState();
   WNDPROC current = reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(dialog, GWLP_WNDPROC));
-  // Already ours: recorded as its own previous procedure, it would call itself until the
-  // stack is gone.
-  if (current == procedure) return;
+  // A dialog that is gone has nothing to subclass. One that is already ours stays as it is:
+  // recorded as its own previous procedure, ours would call itself until the stack is gone.
+  if (current == nullptr || current == procedure) return;
   // The dialog's thread may dispatch a message the moment the new procedure is in place, so
   // the previous one must be recorded before, not after.
   state.PreviousWindowProc = current;
@@ -35,16 +53,23 @@ void PreparePositionalDialog(HWND dialog, uint32_t old_position, uint32_t new_po
                              uint32_t confirm_position, void (*read_domain)(),
                              HWND rejection_owner) {
   PasswordDialogState& state = DialogState();
+  // Outside the lock: marking sends messages to the dialog's thread.
   MarkDialogTitle(dialog);
-  state.OldPasswordField = old_position != 0 ? FindNthChildWindow(dialog, old_position) : nullptr;
-  state.NewPasswordField = FindNthChildWindow(dialog, new_position);
-  state.ConfirmField = FindNthChildWindow(dialog, confirm_position);
-  // This dialog has neither field; handles of an earlier dialog must not be used for it.
-  state.UserNameField = nullptr;
-  state.DomainField = nullptr;
-  CopyText(state.UserName, kDialogTextSize, kDefaultUserName);
-  if (read_domain != nullptr) read_domain();
-  state.RejectionOwner = rejection_owner;
+  HWND old_field = old_position != 0 ? FindNthChildWindow(dialog, old_position) : nullptr;
+  HWND new_field = FindNthChildWindow(dialog, new_position);
+  HWND confirm_field = FindNthChildWindow(dialog, confirm_position);
+  {
+    DialogStateLock lock;
+    state.OldPasswordField = old_field;
+    state.NewPasswordField = new_field;
+    state.ConfirmField = confirm_field;
+    // This dialog has neither field; handles of an earlier dialog must not be used for it.
+    state.UserNameField = nullptr;
+    state.DomainField = nullptr;
+    CopyText(state.UserName, kDialogTextSize, kDefaultUserName);
+    if (read_domain != nullptr) read_domain();
+    state.RejectionOwner = rejection_owner;
+  }
   ShowPolicyMessageOnPrepare(dialog);
   SubclassDialog(dialog, PasswordDialogProc);
 }

@@ -22,6 +22,17 @@ void SendDialogRejectionRequest();
 // Asks for the policy message of the recorded domain and user name ("30_POLICY_MESSAGE").
 void RequestPolicyMessage();
 
+// A request of `kind` for `domain` and `user_name` in the caller's own buffers (`request` of
+// kRequestCapacity characters, `reply` of kReplyBytes bytes): the record is not touched, so a
+// handler waits for a slow server without holding the record's lock. Without settings nothing is
+// sent and the reply is empty.
+void FetchReply(RequestKind kind, const char16_t* domain, const char16_t* user_name,
+                char16_t* request, char16_t* reply);
+
+// Keeps a request and its reply fetched with FetchReply as the record's last ones. Call with
+// the record's lock held.
+void KeepLastReply(const char16_t* request, const char16_t* reply);
+
 // True when the reply buffer holds a reply (its first string is non-empty).
 bool HaveReply();
 

@@ -122,7 +122,8 @@ DialogWatcher::DialogWatcher()
       CurrentRow(0),
       CurrentDialog(nullptr),
       LastCall(0),
-      Thread(nullptr) {
+      Thread(nullptr),
+      StopEvent(nullptr) {
   ClearTable(*this);
 }
 

@@ -76,6 +76,7 @@ struct DialogWatcher {
   HWND CurrentDialog;   // window whose descendants are being searched
   uint32_t LastCall;    // tick count of the last handler call
   void* Thread;         // handle of the last thread started, kept until it has ended
+  void* StopEvent;      // set with the stop flag: ends the thread's pause between scans at once
 };
 
 // Row count 0 and every row zero-filled; intervals, current row and dialog and last call stay.
@@ -114,28 +115,35 @@ inline bool ThrottlePermits(uint32_t now, uint32_t last, uint32_t interval) {
 #ifdef _WIN32
 // ERROR_BUSY: the thread of an earlier call of the watcher has not ended.
 constexpr uint32_t kWatcherBusy = 170;
+// The shortest pause between two scans, in ms: a WaitSleepTime of 0 must not keep a processor
+// of Winlogon's machine busy.
+constexpr uint32_t kMinScanPause = 5;
+// How long a start waits for the thread of an earlier call of the same watcher, in ms, whatever
+// WaitSleepTime is: Winlogon's own thread waits meanwhile.
+constexpr uint32_t kPreviousThreadWait = 2000;
 
 // The handlers of this library's NT dialog kinds.
 DialogHandlerSet NtDialogHandlers();
 
 // Builds the watcher's table from the settings (WaitSleepTime, WaitParams) with the NT
-// handlers. Waits first for a thread of an earlier call of this watcher to end, so the table
-// never changes under a running scan. Returns 0, or 170 (busy) when that thread has not ended
-// within the wait; the table is then left as it was.
+// handlers. Ends a thread of an earlier call of this watcher first (EndPreviousThread), so the
+// table never changes under a running scan. Returns 0, or 170 (busy) when that thread has not
+// ended; the table is then left as it was.
 uint32_t BuildRecognitionTable(DialogWatcher& watcher, const ClientSettings& settings);
 
-// Starts the scan thread. Only one thread ever scans with one watcher: a thread of an earlier
-// call is told to end and waited for (messages sent to this thread are handled meanwhile).
-// Returns 0 when the thread runs; 170 (busy) when the earlier thread did not end in time, or
-// the thread-creation error; in both cases no new thread runs and the call goes on without
-// recognition.
+// Starts the scan thread: a scan of the top-level windows, then a pause of WaitSleepTime (at
+// least kMinScanPause) that a stop ends at once, until the watcher is told to stop. Only one
+// thread ever scans with one watcher: a thread of an earlier call is ended first
+// (EndPreviousThread). Returns 0 when the thread runs; 170 (busy) when the earlier thread did
+// not end in time, or the creation error; in both cases no new thread runs.
 uint32_t StartWatching(DialogWatcher& watcher);
 
-// Tells the thread to end after the pass and pause in progress; returns 0 at once.
+// Tells the thread to end: it calls no further handler and ends after the handler in
+// progress, if any. Returns 0 at once.
 uint32_t StopWatching(DialogWatcher& watcher);
 
-// Tells the thread of an earlier call (if any) to end and waits for it, for at most one scan
-// interval plus ten seconds. True when no thread runs any more.
+// Tells the thread of an earlier call (if any) to end and waits for it, at most
+// kPreviousThreadWait. True when no thread runs any more.
 bool EndPreviousThread(DialogWatcher& watcher);
 
 // Waits until the watcher's thread (if any) has ended, for at most `timeout_ms`, handling

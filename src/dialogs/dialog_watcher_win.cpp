@@ -11,9 +11,6 @@ namespace hvn {
 namespace {
 
 constexpr size_t kWindowTextSize = 4096;
-// How long a start waits, beyond one scan interval, for the thread of an earlier call of the
-// same watcher: long enough for a handler's query or a policy message to finish.
-constexpr uint32_t kPreviousThreadGrace = 10000;
 
 // Reads a window's text in capitals, with a limit of 4095 bytes including the terminating NUL;
 // a text that cannot be read is empty.
@@ -54,6 +51,7 @@ BOOL CALLBACK DescendantTest(HWND window, LPARAM param) {
   bool contains = ContainsAnsiText(text, row.ControlText);
   // A descendant's text can be a password typed into the dialog: leave no copy behind.
   platform::SecureZero(text, sizeof(text));
+  if (watcher.StopFlag.load() != 0) return FALSE;  // a stopping watcher calls no handler
   if (contains && CallThrottled(watcher, row.Handler, watcher.CurrentDialog, window)) {
     scan.Handled = true;
     return FALSE;
@@ -63,6 +61,7 @@ BOOL CALLBACK DescendantTest(HWND window, LPARAM param) {
 
 BOOL CALLBACK TopLevelTest(HWND window, LPARAM param) {
   DialogWatcher& watcher = *reinterpret_cast<DialogWatcher*>(param);
+  if (watcher.StopFlag.load() != 0) return FALSE;  // a stopping watcher calls no handler
   // Only this process's dialogs can be subclassed; a window of another program on the same
   // desktop is never touched.
   DWORD process_id = 0;
@@ -72,7 +71,9 @@ BOOL CALLBACK TopLevelTest(HWND window, LPARAM param) {
   char title[kWindowTextSize];
   ReadUpperText(window, title);
   WindowScan scan{watcher, false};
-  for (uint32_t i = 0; i < watcher.RowCount && i < kRecognitionRowCount && !scan.Handled; ++i) {
+  for (uint32_t i = 0; i < watcher.RowCount && i < kRecognitionRowCount && !scan.Handled &&
+                       watcher.StopFlag.load() == 0;
+       ++i) {
     watcher.CurrentRow = i;
     const DialogRecognitionEntry& row = watcher.Table[i];
     if (!TitleMatchesRow(row, title)) continue;
@@ -86,27 +87,36 @@ BOOL CALLBACK TopLevelTest(HWND window, LPARAM param) {
   return TRUE;
 }
 
+// The pause after a scan: WaitSleepTime, but never so short that the loop spins.
+DWORD ScanPause(uint32_t interval) {
+  return interval < kMinScanPause ? kMinScanPause : interval;
+}
+
 DWORD WINAPI ScanLoop(LPVOID param) {
   DialogWatcher& watcher = *static_cast<DialogWatcher*>(param);
+  HANDLE stop = watcher.StopEvent;
   while (watcher.StopFlag.load() == 0) {
     ::EnumWindows(TopLevelTest, reinterpret_cast<LPARAM>(&watcher));
-    ::Sleep(watcher.ScanInterval);
+    // A stop ends the pause at once, however long WaitSleepTime is.
+    ::WaitForSingleObject(stop, ScanPause(watcher.ScanInterval));
   }
   return 0;
 }
 
-uint32_t PreviousThreadWait(const DialogWatcher& watcher) {
-  uint32_t interval = watcher.ScanInterval;
-  if (interval > 0xFFFFFFFFu - kPreviousThreadGrace - 1) return 0xFFFFFFFEu;
-  return interval + kPreviousThreadGrace;
+// Closes the handles of a thread that has ended.
+void ReleaseEndedThread(DialogWatcher& watcher) {
+  ::CloseHandle(watcher.Thread);
+  watcher.Thread = nullptr;
+  if (watcher.StopEvent != nullptr) ::CloseHandle(watcher.StopEvent);
+  watcher.StopEvent = nullptr;
 }
 
 }  // namespace
 
 bool EndPreviousThread(DialogWatcher& watcher) {
   if (watcher.Thread == nullptr) return true;
-  watcher.StopFlag.store(1);
-  return WaitForWatcherThread(watcher, PreviousThreadWait(watcher));
+  StopWatching(watcher);
+  return WaitForWatcherThread(watcher, kPreviousThreadWait);
 }
 
 bool WaitForWatcherThread(DialogWatcher& watcher, uint32_t timeout_ms) {
@@ -120,8 +130,7 @@ bool WaitForWatcherThread(DialogWatcher& watcher, uint32_t timeout_ms) {
     // while waiting, or both would wait for each other.
     DWORD result = ::MsgWaitForMultipleObjects(1, &thread, FALSE, remaining, QS_SENDMESSAGE);
     if (result == WAIT_OBJECT_0) {
-      ::CloseHandle(thread);
-      watcher.Thread = nullptr;
+      ReleaseEndedThread(watcher);
       return true;
     }
     if (result != WAIT_OBJECT_0 + 1) return false;
@@ -132,12 +141,20 @@ bool WaitForWatcherThread(DialogWatcher& watcher, uint32_t timeout_ms) {
 
 uint32_t StartWatching(DialogWatcher& watcher) {
   if (!EndPreviousThread(watcher)) return kWatcherBusy;
+  HANDLE stop = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (stop == nullptr) {
+    uint32_t error = ::GetLastError();
+    return error != 0 ? error : kWatcherBusy;
+  }
+  watcher.StopEvent = stop;
   watcher.StopFlag.store(0);
   DWORD thread_id = 0;
   HANDLE thread = ::CreateThread(nullptr, 0, ScanLoop, &watcher, 0, &thread_id);
   if (thread == nullptr) {
     uint32_t error = ::GetLastError();
     watcher.StopFlag.store(1);
+    ::CloseHandle(stop);
+    watcher.StopEvent = nullptr;
     return error != 0 ? error : kWatcherBusy;
   }
   watcher.Thread = thread;
@@ -146,6 +163,7 @@ uint32_t StartWatching(DialogWatcher& watcher) {
 
 uint32_t StopWatching(DialogWatcher& watcher) {
   watcher.StopFlag.store(1);
+  if (watcher.StopEvent != nullptr) ::SetEvent(watcher.StopEvent);
   return 0;
 }
 

@@ -9,6 +9,7 @@
 #include "dialogs/password_dialog_state.h"
 #include "platform/ansi_text.h"
 #include "platform/win.h"
+#include "query/reply.h"
 
 // The network API headers need the Windows types first.
 #include <lm.h>
@@ -43,32 +44,47 @@ void ReadDomainField(HWND field, char16_t* out) {
 
 // Leaving the user-name or domain field: records a changed user name or domain and, if the
 // settings ask for it, shows the new policy message when it differs from the last one shown.
+// Runs on the dialog's own thread; the query and the box hold no lock.
 void RefreshUserAndDomain(HWND dialog, const ChangeNtControlIds& ids) {
   PasswordDialogState& state = DialogState();
+  char16_t user_name[kDialogTextSize];
+  char16_t domain[kDialogTextSize];
+  ReadWindowTextW(::GetDlgItem(dialog, ids.UserName), user_name, kDialogTextSize);
+  ReadDomainField(::GetDlgItem(dialog, ids.Domain), domain);
   bool changed = false;
-  char16_t scratch[kDialogTextSize];
-  ReadWindowTextW(::GetDlgItem(dialog, ids.UserName), scratch, kDialogTextSize);
-  if (!EqualIgnoringCase(scratch, state.UserName)) {
-    CopyText(state.UserName, kDialogTextSize, scratch);
-    changed = true;
-  }
-  ReadDomainField(::GetDlgItem(dialog, ids.Domain), scratch);
-  if (!EqualIgnoringCase(scratch, state.Domain)) {
-    CopyText(state.Domain, kDialogTextSize, scratch);
-    changed = true;
+  HWND owner;
+  {
+    DialogStateLock lock;
+    if (!EqualIgnoringCase(user_name, state.UserName)) {
+      CopyText(state.UserName, kDialogTextSize, user_name);
+      changed = true;
+    }
+    if (!EqualIgnoringCase(domain, state.Domain)) {
+      CopyText(state.Domain, kDialogTextSize, domain);
+      changed = true;
+    }
+    // The names the query uses, as recorded.
+    CopyText(user_name, kDialogTextSize, state.UserName);
+    CopyText(domain, kDialogTextSize, state.Domain);
+    owner = state.UserNameField;
   }
   if (!changed || !PolicyMessageWanted()) return;
-  RequestPolicyMessage();
-  if (!HaveReply()) return;
-  if (platform::BoundedLength(state.Reply, std::size(state.Reply)) ==
-          platform::BoundedLength(state.LastPolicyMessage, kPolicyMessageSize) &&
-      std::memcmp(
-          state.Reply, state.LastPolicyMessage,
-          platform::BoundedLength(state.Reply, std::size(state.Reply)) * sizeof(char16_t)) == 0) {
-    return;  // the same text was shown last
+  char16_t request[kRequestCapacity] = {};
+  char16_t reply[kReplyBytes / sizeof(char16_t)] = {};
+  FetchReply(RequestKind::kPolicyMessage, domain, user_name, request, reply);
+  {
+    DialogStateLock lock;
+    KeepLastReply(request, reply);
+    if (!HaveReply()) return;
+    size_t length = platform::BoundedLength(state.Reply, std::size(state.Reply));
+    if (length == platform::BoundedLength(state.LastPolicyMessage, kPolicyMessageSize) &&
+        std::memcmp(state.Reply, state.LastPolicyMessage, length * sizeof(char16_t)) == 0) {
+      return;  // the same text was shown last
+    }
   }
-  ShowMessageBox(state.UserNameField, state.Reply, kPolicyBoxStyle);
-  CopyText(state.LastPolicyMessage, kPolicyMessageSize, state.Reply);
+  ShowMessageBox(owner, reply, kPolicyBoxStyle);
+  DialogStateLock lock;
+  CopyText(state.LastPolicyMessage, kPolicyMessageSize, reply);
 }
 
 }  // namespace
@@ -94,6 +110,7 @@ void StripComputerName(char16_t* text) {
 }
 
 void ReadWorkstationDomain() {
+  DialogStateLock lock;
   PasswordDialogState& state = DialogState();
   std::memset(state.Domain, 0, sizeof(state.Domain));
   LPBYTE buffer = nullptr;
@@ -108,16 +125,26 @@ void ReadWorkstationDomain() {
 
 uint32_t HandleChangeNT(HWND dialog, HWND /*control*/) {
   PasswordDialogState& state = DialogState();
+  // The dialog belongs to another thread: it is marked and read without the record's lock.
   MarkDialogTitle(dialog);
   const ChangeNtControlIds& ids = ChangeNtIds();
-  state.UserNameField = ::GetDlgItem(dialog, ids.UserName);
-  state.DomainField = ::GetDlgItem(dialog, ids.Domain);
-  state.OldPasswordField = ::GetDlgItem(dialog, ids.OldPassword);
-  state.NewPasswordField = ::GetDlgItem(dialog, ids.NewPassword);
-  state.ConfirmField = ::GetDlgItem(dialog, ids.Confirm);
-  ReadWindowTextW(state.UserNameField, state.UserName, kDialogTextSize);
-  ReadDomainField(state.DomainField, state.Domain);
-  state.RejectionOwner = state.UserNameField;
+  HWND user_field = ::GetDlgItem(dialog, ids.UserName);
+  HWND domain_field = ::GetDlgItem(dialog, ids.Domain);
+  char16_t user_name[kDialogTextSize];
+  char16_t domain[kDialogTextSize];
+  ReadWindowTextW(user_field, user_name, kDialogTextSize);
+  ReadDomainField(domain_field, domain);
+  {
+    DialogStateLock lock;
+    state.UserNameField = user_field;
+    state.DomainField = domain_field;
+    state.OldPasswordField = ::GetDlgItem(dialog, ids.OldPassword);
+    state.NewPasswordField = ::GetDlgItem(dialog, ids.NewPassword);
+    state.ConfirmField = ::GetDlgItem(dialog, ids.Confirm);
+    CopyText(state.UserName, kDialogTextSize, user_name);
+    CopyText(state.Domain, kDialogTextSize, domain);
+    state.RejectionOwner = user_field;
+  }
   ShowPolicyMessageOnPrepare(dialog);
   SubclassDialog(dialog, ChangeDialogProc);
   return 0;
@@ -137,14 +164,29 @@ uint32_t HandleExpiredNW(HWND dialog, HWND /*control*/) {
 
 uint32_t HandleRejectedNT(HWND notice, HWND /*control*/) {
   PasswordDialogState& state = DialogState();
+  // The notice belongs to another thread: marking, hiding, showing and closing it all send it
+  // messages, so none of them holds the record's lock; nor does the query.
   MarkDialogTitle(notice);
   ::SetWindowPos(notice, nullptr, 0, 0, 0, 0, kHideNotice);
-  SendDialogRequest(RequestKind::kGenericRejectionMessage);
-  if (!HaveReply()) {
+  char16_t user_name[kDialogTextSize];
+  char16_t domain[kDialogTextSize];
+  {
+    DialogStateLock lock;
+    CopyText(user_name, kDialogTextSize, state.UserName);
+    CopyText(domain, kDialogTextSize, state.Domain);
+  }
+  char16_t request[kRequestCapacity] = {};
+  char16_t reply[kReplyBytes / sizeof(char16_t)] = {};
+  FetchReply(RequestKind::kGenericRejectionMessage, domain, user_name, request, reply);
+  {
+    DialogStateLock lock;
+    KeepLastReply(request, reply);
+  }
+  if (!HasReply(reply, sizeof(reply))) {
     ::SetWindowPos(notice, nullptr, 0, 0, 0, 0, kShowNotice);
     return 0;
   }
-  ShowMessageBox(notice, state.Reply, kRejectionBoxStyle);
+  ShowMessageBox(notice, reply, kRejectionBoxStyle);
   ::SendMessageA(notice, WM_CLOSE, 0, 0);
   return 0;
 }

@@ -2,8 +2,8 @@
 // the user name and domain whose policy applies, the password texts of the check in progress,
 // the request and reply buffers, and what the host supplies (settings and message boxes).
 //
-// The dialog handlers write it on the watcher's thread and finish before they subclass the
-// dialog; from then on only the dialog's own thread (the check) uses it. No lock is needed.
+// The dialog handlers write it on the watchers' threads, the window procedures and the check on
+// the dialog's own thread; DialogStateLock keeps them from working on it at the same time.
 #ifndef HVN_DIALOGS_PASSWORD_DIALOG_STATE_H_
 #define HVN_DIALOGS_PASSWORD_DIALOG_STATE_H_
 
@@ -69,6 +69,19 @@ struct PasswordDialogState {
 
 // The process-wide record (static storage, lives as long as the process).
 PasswordDialogState& DialogState();
+
+// Holds the record's lock while it lives: at most one handler or check works on the record at
+// a time. Never held across a message box or a call that sends a message to another thread's
+// window (reading or setting its text, moving or closing it): a box owned by a dialog sends
+// messages to the dialog's thread, and if that thread waited for the lock, neither would go
+// on. The lock is recursive.
+class DialogStateLock {
+ public:
+  DialogStateLock();
+  ~DialogStateLock();
+  DialogStateLock(const DialogStateLock&) = delete;
+  DialogStateLock& operator=(const DialogStateLock&) = delete;
+};
 
 // Shows `text` in a message box titled "Halvern" through the host's service. The result is
 // not used.

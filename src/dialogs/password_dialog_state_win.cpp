@@ -5,10 +5,25 @@ namespace {
 
 PasswordDialogState g_dialog_state;
 
+// Initialised at load, before any thread of this library can run; never deleted, since a
+// detached watcher thread may still use it while the process ends.
+struct StateSection {
+  StateSection() { ::InitializeCriticalSection(&Section); }
+  CRITICAL_SECTION Section;
+} g_state_section;
+
 }  // namespace
 
 PasswordDialogState& DialogState() {
   return g_dialog_state;
+}
+
+DialogStateLock::DialogStateLock() {
+  ::EnterCriticalSection(&g_state_section.Section);
+}
+
+DialogStateLock::~DialogStateLock() {
+  ::LeaveCriticalSection(&g_state_section.Section);
 }
 
 void ShowMessageBox(HWND owner, const char16_t* text, UINT style) {

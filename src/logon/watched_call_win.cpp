@@ -8,30 +8,64 @@ namespace hvn {
 namespace {
 
 constexpr uint32_t kWatchedThrottleInterval = 100;  // ms between two handler calls
+// Watchers per watched export. A thread still inside a handler when the next call of its export
+// starts (a policy message the user is still reading, a slow query) keeps its watcher; the call
+// takes an idle one, so it is not left without recognition.
+constexpr size_t kWatchersPerExport = 4;
 
-// Constructed at load: settings with no server list, three idle watchers.
+// Constructed at load: settings with no server list, idle watchers.
 ClientSettings g_client_settings;
-DialogWatcher g_watchers[kWatchedExportCount];
+DialogWatcher g_watchers[kWatchedExportCount][kWatchersPerExport];
+
+// Tells every watcher thread to end and waits for them, at most kPreviousThreadWait in all.
+// True when none runs any more.
+bool EndEarlierThreads() {
+  for (auto& pool : g_watchers) {
+    for (DialogWatcher& watcher : pool) {
+      if (watcher.Thread != nullptr) StopWatching(watcher);
+    }
+  }
+  const DWORD start = ::GetTickCount();
+  bool all_ended = true;
+  for (auto& pool : g_watchers) {
+    for (DialogWatcher& watcher : pool) {
+      DWORD elapsed = ::GetTickCount() - start;
+      DWORD remaining = elapsed >= kPreviousThreadWait ? 0 : kPreviousThreadWait - elapsed;
+      if (!WaitForWatcherThread(watcher, remaining)) all_ended = false;
+    }
+  }
+  return all_ended;
+}
+
+// A watcher of the export without a thread, or null when every one is still busy.
+DialogWatcher* IdleWatcher(WatchedExport watched) {
+  for (DialogWatcher& watcher : g_watchers[watched]) {
+    if (watcher.Thread == nullptr) return &watcher;
+  }
+  return nullptr;
+}
 
 }  // namespace
 
 void RunWatchedCall(WatchedExport watched, void (*call)(void*), void* context) {
-  DialogWatcher& watcher = g_watchers[watched];
-  // A registry change takes effect at the next watched call, without a restart.
-  g_client_settings.Load(HKEY_LOCAL_MACHINE, kClientSettingsKey);
+  // The threads of earlier calls end first. Only when none runs any more are the settings
+  // reloaded (a registry change takes effect without a restart): a handler still running
+  // reads them, and a reload starts by resetting every field to its default.
+  if (EndEarlierThreads()) g_client_settings.Load(HKEY_LOCAL_MACHINE, kClientSettingsKey);
   DialogState().Settings = &g_client_settings;
-  // A watcher whose earlier thread has not ended keeps its table and is not started again:
-  // the call goes on without recognition rather than with two threads on one watcher.
-  if (BuildRecognitionTable(watcher, g_client_settings) == 0) {
-    watcher.ThrottleInterval = kWatchedThrottleInterval;
-    StartWatching(watcher);
+  DialogWatcher* watcher = IdleWatcher(watched);
+  if (watcher != nullptr && BuildRecognitionTable(*watcher, g_client_settings) == 0) {
+    watcher->ThrottleInterval = kWatchedThrottleInterval;
+    if (StartWatching(*watcher) != 0) watcher = nullptr;
+  } else {
+    watcher = nullptr;  // every watcher busy: this call goes on without recognition
   }
   call(context);
-  StopWatching(watcher);
+  if (watcher != nullptr) StopWatching(*watcher);
 }
 
 void StopWatchedCall(WatchedExport watched) {
-  StopWatching(g_watchers[watched]);
+  for (DialogWatcher& watcher : g_watchers[watched]) StopWatching(watcher);
 }
 
 void SetLogonHost(HANDLE winlogon, WlxMessageBoxFunction message_box) {

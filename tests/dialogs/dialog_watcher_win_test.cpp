@@ -289,6 +289,31 @@ TEST_F(DialogWatcherWin, ARestartHandlesWhatTheOldThreadSendsMeanwhile) {
   ::CloseHandle(g_entered);
 }
 
+TEST_F(DialogWatcherWin, AStopEndsThePauseAtOnceWhateverWaitSleepTime) {
+  Build({}, 0xFFFFFFFFu);
+  ASSERT_EQ(StartWatching(watcher_), 0u);
+  ::Sleep(20);  // into the pause after the first scan
+  StopWatching(watcher_);
+  EXPECT_TRUE(WaitForWatcherThread(watcher_, 5000));
+}
+
+TEST_F(DialogWatcherWin, AWaitSleepTimeOf0StillPausesBetweenScans) {
+  // The handler does not mark its dialog, so every scan calls it once.
+  Build({"Counted", "&Confirm New Password", "CHANGE_NW"}, 0, 0,
+        DialogHandlerSet{nullptr, nullptr, CountingHandler, nullptr});
+  TestDialogLayout layout;
+  layout.Title = "Counted";
+  Host(layout);
+  const DWORD start = ::GetTickCount();
+  ASSERT_EQ(StartWatching(watcher_), 0u);
+  ::Sleep(200);
+  StopWatching(watcher_);
+  ASSERT_TRUE(WaitForWatcherThread(watcher_, 30000));
+  const DWORD elapsed = ::GetTickCount() - start;
+  // At most one scan per pause of kMinScanPause (timers may end a little early).
+  EXPECT_LE(g_log.Calls().size(), elapsed / (kMinScanPause - 2) + 2);
+}
+
 TEST_F(DialogWatcherWin, StopEndsTheThreadAndNothingIsCalledAfterwards) {
   Build();
   ASSERT_EQ(StartWatching(watcher_), 0u);

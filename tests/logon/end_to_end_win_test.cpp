@@ -3,6 +3,7 @@
 // a separate process on 127.0.0.1, for the policy and the rejection text.
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -215,6 +216,69 @@ TEST_F(EndToEndTest, EveryWatchedCallWatchesAgain) {
     EXPECT_TRUE(run.rejected) << "call " << call;
     EXPECT_EQ(BoxesWithStyle(kPolicyMessageStyle).size(), static_cast<size_t>(call));
   }
+}
+
+// Ctrl+Alt+Del, Cancel while the policy message is still being fetched, Ctrl+Alt+Del again.
+struct CancelWhenMarked {
+  TestGinaControl* gina;
+};
+
+void CancelOnceMarked(void* data) {
+  TestGinaControl* gina = static_cast<CancelWhenMarked*>(data)->gina;
+  HWND dialog = nullptr;
+  WaitUntil([&] {
+    dialog = static_cast<HWND>(gina->dialog);
+    wchar_t title[64] = {};
+    if (dialog != nullptr) ::GetWindowTextW(dialog, title, 64);
+    return std::wstring(title).find(L"(HVN)") != std::wstring::npos;
+  });
+  if (dialog != nullptr) ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+}
+
+struct SecondDialog {
+  TestGinaControl* gina;
+  DWORD start;
+  HWND intercepted = nullptr;
+  DWORD elapsed = 0;
+};
+
+void CancelOnceIntercepted(void* data) {
+  auto* run = static_cast<SecondDialog*>(data);
+  run->intercepted = DialogDriver(run->gina).WaitForInterceptedDialog();
+  run->elapsed = ::GetTickCount() - run->start;
+  if (run->intercepted != nullptr) ::PostMessageW(run->intercepted, WM_COMMAND, IDCANCEL, 0);
+}
+
+TEST_F(EndToEndTest, ACallIsWatchedWhileAnEarlierThreadIsStillInItsHandler) {
+  // The first dialog's policy message is never answered: its handler waits 5 s for it.
+  constexpr DWORD kSlowTimeout = 5000;
+  StartServer(
+      "30_POLICY_MESSAGE\tSALES\tslow\tsilent\n"
+      "30_POLICY_MESSAGE\tSALES\tjdoe\treply\tQuick text\n",
+      kSlowTimeout);
+  StartWinlogon();
+  std::wcscpy(gina_->user_name, L"slow");
+  {
+    CancelWhenMarked cancel{gina_};
+    BackgroundThread driver(CancelOnceMarked, &cancel);
+    EXPECT_EQ(bench_.LoggedOnSAS(), 2);
+    ASSERT_TRUE(driver.Join());
+  }
+  // A registry change now must not reach the settings under the busy handler.
+  WriteClientSettings({"SALES 127.0.0.1"}, server_.port(), kSlowTimeout, 0, 0);
+  std::wcscpy(gina_->user_name, L"jdoe");
+  SecondDialog run{gina_, ::GetTickCount()};
+  {
+    BackgroundThread driver(CancelOnceIntercepted, &run);
+    EXPECT_EQ(bench_.LoggedOnSAS(), 2);
+    ASSERT_TRUE(driver.Join());
+  }
+  ASSERT_NE(run.intercepted, nullptr);
+  // Waiting for the earlier thread would take until its query gave up.
+  EXPECT_LT(run.elapsed, kSlowTimeout - 1000) << "the call waited for the earlier thread";
+  size_t quick = 0;
+  for (const RecordedBox& box : bench_.WinlogonBoxes()) quick += box.text == L"Quick text";
+  EXPECT_EQ(quick, 1u) << "the settings were reloaded under a running handler";
 }
 
 // Each of the three watched calls watches for the dialogs its provider shows.

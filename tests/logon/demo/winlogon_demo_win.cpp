@@ -1,5 +1,6 @@
 // hvn_winlogon_demo.exe: the live demonstration. Plays Winlogon for HVNc32.dll on a real
-// display, starts the test policy server with a sample policy, opens the change-password
+// display, keeps a sample policy in the registry and serves it with `hvnpolicy.exe serve`, as
+// an administrator would, opens the change-password
 // dialog of the chained test provider, tries a weak password and then a strong one, and prints
 // what happened. At three moments it asks for a screenshot: it writes <shots>\<name>.request
 // and waits (bounded) for <shots>\<name>.png, which scripts/demo takes with the X display.
@@ -11,7 +12,8 @@
 #include <vector>
 
 #include "bench/winlogon_bench.h"
-#include "policy_server_process.h"
+#include "hvnpolicy_process_win.h"
+#include "reg_file.h"
 
 namespace hvn::test {
 namespace {
@@ -34,22 +36,37 @@ const SampleRule kSampleRules[] = {
     {"3000", "no dictionary word of 5 or more characters inside it"},
 };
 
-std::string ReplyFile() {
-  return std::string(
-             "30_POLICY_MESSAGE\t*\t*\treply\tPassword policy of {domain}:\\n"
-             "- at least 8 characters\\n- at least one digit\\n"
-             "- nothing like your user name\\n- no dictionary word\n"
-             "30_POLICY\t*\t*\treply\t"
-             "2600\\t8\\t0\\t0\\a"
-             "2300\\t1\\t\\t1\\t0\\t0\\t0\\a"
-             "2800\\t1\\t1\\t3\\a"
-             "3000\\t") +
-         "C:\\\\hvndemo\\\\dictionary.txt" +
-         "\\t0\\t1\\t4\\a\n"
-         "30_REJECTION_MESSAGE\t*\t*\treply\t{user}, your new password does not meet the "
-         "password policy of {domain} (rules {codes}). Choose at least 8 characters with a "
-         "digit, nothing like your user name and no dictionary word.\n";
-}
+constexpr char kPolicyKey[] = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Norvex\\hvnpolicy";
+
+// The sample policy in the registry form, with its texts and templates, as an administrator
+// writes it (and imports it with the registry editor).
+const char kSamplePolicy[] =
+    "REGEDIT4\r\n"
+    "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Norvex\\hvnpolicy]\r\n"
+    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Norvex\\hvnpolicy\\Policies\\Sales staff]\r\n"
+    "\"2300_Enabled\"=dword:00000001\r\n"
+    "\"2300_MustContain\"=dword:00000001\r\n"
+    "\"2300_MinCount\"=dword:00000001\r\n"
+    "\"2300msg_Pol\"=\"- at least one digit\"\r\n"
+    "\"2300msg_Rej\"=\"- it has no digit\"\r\n"
+    "\"2600_Enabled\"=dword:00000001\r\n"
+    "\"2600_MinLength\"=dword:00000008\r\n"
+    "\"2600msg_Pol\"=\"- at least 8 characters\"\r\n"
+    "\"2600msg_Rej\"=\"- it is shorter than 8 characters\"\r\n"
+    "\"2800_Enabled\"=dword:00000001\r\n"
+    "\"2800_Bidir\"=dword:00000001\r\n"
+    "\"2800_Tolerance\"=dword:00000003\r\n"
+    "\"2800msg_Pol\"=\"- nothing like your user name\"\r\n"
+    "\"2800msg_Rej\"=\"- it looks like your user name\"\r\n"
+    "\"3000_Enabled\"=dword:00000001\r\n"
+    "\"3000_ServerDictFile\"=\"C:\\\\hvndemo\\\\dictionary.txt\"\r\n"
+    "\"3000_Substitute\"=dword:00000001\r\n"
+    "\"3000_Tolerance\"=dword:00000004\r\n"
+    "\"3000msg_Pol\"=\"- no dictionary word\"\r\n"
+    "\"3000msg_Rej\"=\"- it contains a dictionary word\"\r\n"
+    "\"MsgPolTemplate\"=\"Password policy of {domain}:{nl}{rules}\"\r\n"
+    "\"MsgRejTemplate\"=\"{user}, your new password does not meet the password policy of "
+    "{domain} (rules {codes}):{nl}{rules}\"\r\n";
 
 std::string g_shots;
 
@@ -125,29 +142,38 @@ void DriveTheDialog(void* data) {
   run->closed = WaitUntil([&] { return run->gina->password_changes == 1; }, 60000);
 }
 
-// The request log line of `kind`, as it went over the wire ("\0" for each NUL).
+// The request of `kind` as it went over the wire ("\0" for each NUL), from the server's log
+// line "<date> <time> <sender> <request> -> <answer>".
 std::string Logged(const std::vector<std::string>& log, const char* kind) {
-  for (const std::string& line : log)
-    if (line.compare(0, std::strlen(kind), kind) == 0 &&
-        line.compare(std::strlen(kind), 2, "\\0") == 0)
-      return line;
+  const std::string marker = std::string(" ") + kind + "\\0";
+  for (const std::string& line : log) {
+    size_t start = line.find(marker);
+    if (start == std::string::npos) continue;
+    size_t end = line.find(" -> ", start);
+    return line.substr(start + 1, end == std::string::npos ? std::string::npos : end - start - 1);
+  }
   return "";
 }
 
 int Run() {
   std::printf("== Halvern Client 3.5: live demonstration ==\n\n");
   WriteDictionary();
-  PolicyServerProcess server;
+  std::string error;
+  if (!tool::ImportRegFile(kSamplePolicy, error)) {
+    std::printf("The sample policy cannot be stored: %s\n", error.c_str());
+    return 1;
+  }
+  HvnpolicyServer server;
   char temp[MAX_PATH];
   ::GetTempPathA(MAX_PATH, temp);
   std::string folder = std::string(temp) + "hvn-demo-server";
   ::CreateDirectoryA(folder.c_str(), nullptr);
-  if (server.Start(folder, ReplyFile()) != 0) {
-    std::printf("The test policy server did not start.\n");
+  if (server.Start(folder, kPolicyKey) != 0) {
+    std::printf("hvnpolicy.exe serve did not start.\n");
     return 1;
   }
-  std::printf("Policy server: hvn_policy_server.exe on 127.0.0.1:%u, domain SALES, policy:\n",
-              server.port());
+  std::printf("Policy server: hvnpolicy.exe serve on 127.0.0.1:%u, policy \"Sales staff\" of %s:\n",
+              server.port(), kPolicyKey);
   for (const SampleRule& rule : kSampleRules)
     std::printf("   rule %s: %s\n", rule.code, rule.description);
   std::printf("   (dictionary %s: DRAGON LETMEIN MONKEY PASSWORD SUMMER SUNSHINE)\n\n",
