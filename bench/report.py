@@ -2,7 +2,7 @@
 """Prints the rule-3000 benchmark as one table per dictionary and checks the targets.
 
 Usage: report.py RESULTS.json [--markdown]   (Google Benchmark's JSON output of dictionary_bench)
-With --markdown, prints the README's table instead. Exit status 1 when a target is missed.
+With --markdown, prints the table of bench/README.md instead. Exit status 1 when a target is missed.
 """
 import json
 import sys

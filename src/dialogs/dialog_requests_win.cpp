@@ -18,22 +18,13 @@ void SendDialogRequest(RequestKind kind) {
   auto servers = settings.Servers();
   QuerySettings query{servers.Get(), settings.HVS_Port, settings.Timeout, settings.Retries,
                       settings.StrictReplySender};
-  SendRequest(query, kind, state.Domain, state.UserName, state.Request, kRequestCapacity,
-              state.Reply, sizeof(state.Reply));
-}
-
-void SendDialogRejectionRequest() {
-  PasswordDialogState& state = DialogState();
-  if (state.Settings == nullptr) {
-    ClearReply(state.Reply, sizeof(state.Reply));
-    return;
+  if (kind == RequestKind::kRejectionMessage) {
+    SendRejectionRequest(query, state.Results, state.Domain, state.UserName, state.Request,
+                         kRequestCapacity, state.Reply, sizeof(state.Reply));
+  } else {
+    SendRequest(query, kind, state.Domain, state.UserName, state.Request, kRequestCapacity,
+                state.Reply, sizeof(state.Reply));
   }
-  const ClientSettings& settings = *state.Settings;
-  auto servers = settings.Servers();
-  QuerySettings query{servers.Get(), settings.HVS_Port, settings.Timeout, settings.Retries,
-                      settings.StrictReplySender};
-  SendRejectionRequest(query, state.Results, state.Domain, state.UserName, state.Request,
-                       kRequestCapacity, state.Reply, sizeof(state.Reply));
 }
 
 void FetchReply(RequestKind kind, const char16_t* domain, const char16_t* user_name,
