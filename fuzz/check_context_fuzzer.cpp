@@ -12,6 +12,7 @@
 
 #include "fuzz_dictionary.h"
 #include "policy/check_context.h"
+#include "policy/evaluate_policy.h"
 #include "policy/password_policy.h"
 
 namespace {

@@ -1,5 +1,4 @@
-// The client's settings, read from HKEY_LOCAL_MACHINE "SOFTWARE\Norvex\Halvern Client\3.5",
-// and the one-time upgrade of the earlier product version's settings into that key.
+// The client's settings, read from HKEY_LOCAL_MACHINE "SOFTWARE\Norvex\Halvern Client\3.5".
 #ifndef HVN_CONFIG_CLIENT_SETTINGS_H_
 #define HVN_CONFIG_CLIENT_SETTINGS_H_
 
@@ -7,14 +6,12 @@
 #include <cstdint>
 
 #include "config/registry_record.h"
-#include "config/server_list.h"
+#include "config/server_list_ref.h"
 #include "platform/critical_section.h"
 
 namespace hvn {
 
 constexpr char kClientSettingsKey[] = "SOFTWARE\\Norvex\\Halvern Client\\3.5";
-constexpr char kEarlierVersionKey[] = "SOFTWARE\\Bexmoor Software\\Halvern Client\\3.0";
-constexpr char kEarlierProductKey[] = "SOFTWARE\\Bexmoor Software\\Halvern Client";
 
 // Each client holds one in static storage. Load (from RegistryRecord) runs on the thread that
 // reloads the settings; other threads read the scalar fields (aligned 32-bit values, so they
@@ -64,19 +61,6 @@ class ClientSettings : public RegistryRecord {
   mutable platform::CriticalSection servers_lock_;  // guards servers_ itself, not the list
   ServerListRef servers_;
 };
-
-// Moves the earlier product version's settings into the current key once, under `root`
-// (HKEY_LOCAL_MACHINE in the product; tests pass a key of their own):
-//  - no earlier version key: nothing to do, 0;
-//  - the current key exists: the whole earlier product key is deleted, the current key is
-//    not touched, 0;
-//  - otherwise the earlier version key is moved to the current key (values, subkeys and key
-//    classes) and then the earlier product key is deleted. Returns the move's code.
-// A copy that fails half-way removes the partial current key again and leaves the earlier
-// key in place, so the next start tries again with nothing lost.
-uint32_t MigrateEarlierSettings(HKEY root);
-// The same under HKEY_LOCAL_MACHINE.
-uint32_t MigrateEarlierSettings();
 
 }  // namespace hvn
 

@@ -1,3 +1,5 @@
+#include "config/migrate_settings.h"
+
 #include "config/client_settings.h"
 #include "config/registry_tree.h"
 

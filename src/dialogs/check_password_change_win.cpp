@@ -2,12 +2,14 @@
 #include <iterator>
 
 #include "dialogs/check_password_change.h"
-#include "dialogs/dialog_operations.h"
 #include "dialogs/dialog_requests.h"
+#include "dialogs/dialog_window_ops.h"
 #include "dialogs/password_dialog_state.h"
 #include "platform/ansi_text.h"
+#include "platform/platform_id.h"
 #include "platform/secure_zero.h"
 #include "policy/check_context.h"
+#include "policy/evaluate_policy.h"
 #include "policy/policy_reply.h"
 
 namespace hvn {
@@ -99,7 +101,7 @@ uint32_t CheckTexts(PasswordDialogState& state) {
                       state.Rule2900Text, TextBytes(state.Rule2900Text, kRule2900TextSize));
   if (EvaluatePolicy(state.Results, state.Context, state.Policy)) return 1;
 
-  SendDialogRejectionRequest();
+  SendDialogRequest(RequestKind::kRejectionMessage);
   if (!HaveReply()) return 1;  // without a rejection text the change goes through
   return 0;
 }

@@ -1,8 +1,9 @@
 #include <cstring>
 
 #include "dialogs/check_password_change.h"
-#include "dialogs/dialog_operations.h"
+#include "dialogs/dialog_preparation.h"
 #include "dialogs/dialog_requests.h"
+#include "dialogs/dialog_window_ops.h"
 #include "dialogs/password_dialog_state.h"
 #include "query/reply.h"
 

@@ -13,11 +13,9 @@
 namespace hvn {
 
 // Formats a request of `kind` with the recorded domain and user name into the request buffer
-// and sends it. Without settings nothing is sent and the reply is empty.
+// and sends it; a rejection request names the failed rules of the state's results. Without
+// settings nothing is sent and the reply is empty. The one way the clients ask a server.
 void SendDialogRequest(RequestKind kind);
-
-// Formats the rejection request for the failed rules of the state's results and sends it.
-void SendDialogRejectionRequest();
 
 // Asks for the policy message of the recorded domain and user name ("30_POLICY_MESSAGE").
 void RequestPolicyMessage();

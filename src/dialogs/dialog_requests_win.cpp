@@ -17,21 +17,13 @@ void SendDialogRequest(RequestKind kind) {
   // The reference keeps the server list alive even if the host reloads the settings meanwhile.
   auto servers = settings.Servers();
   QuerySettings query{servers.Get(), settings.HVS_Port, settings.Timeout, settings.Retries};
-  SendRequest(query, kind, state.Domain, state.UserName, state.Request, kRequestCapacity,
-              state.Reply, sizeof(state.Reply));
-}
-
-void SendDialogRejectionRequest() {
-  PasswordDialogState& state = DialogState();
-  if (state.Settings == nullptr) {
-    ClearReply(state.Reply, sizeof(state.Reply));
-    return;
+  if (kind == RequestKind::kRejectionMessage) {
+    SendRejectionRequest(query, state.Results, state.Domain, state.UserName, state.Request,
+                         kRequestCapacity, state.Reply, sizeof(state.Reply));
+  } else {
+    SendRequest(query, kind, state.Domain, state.UserName, state.Request, kRequestCapacity,
+                state.Reply, sizeof(state.Reply));
   }
-  const ClientSettings& settings = *state.Settings;
-  auto servers = settings.Servers();
-  QuerySettings query{servers.Get(), settings.HVS_Port, settings.Timeout, settings.Retries};
-  SendRejectionRequest(query, state.Results, state.Domain, state.UserName, state.Request,
-                       kRequestCapacity, state.Reply, sizeof(state.Reply));
 }
 
 void FetchReply(RequestKind kind, const char16_t* domain, const char16_t* user_name,

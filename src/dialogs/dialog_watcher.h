@@ -83,7 +83,8 @@ struct DialogWatcher {
 void ClearTable(DialogWatcher& watcher);
 
 // Adds a row: copies at most 127 bytes of each text (never splitting a double-byte character)
-// and converts both to capitals. Returns 0, or 8 when the table is full (nothing added).
+// and converts both to capitals. Returns 0, or ERROR_NOT_ENOUGH_MEMORY when the table is full
+// (nothing added).
 uint32_t AddRecognitionEntry(DialogWatcher& watcher, const char* title, const char* control_text,
                              DialogHandler handler);
 

@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "dialogs/dialog_operations.h"
+#include "dialogs/dialog_window_ops.h"
 #include "platform/ansi_text.h"
 
 namespace hvn {
@@ -21,15 +21,6 @@ BOOL CALLBACK CountChild(HWND window, LPARAM param) {
   return FALSE;
 }
 
-bool IsVersion(DWORD major, DWORD minor) {
-  OSVERSIONINFOA info;
-  std::memset(&info, 0, sizeof(info));
-  info.dwOSVersionInfoSize = sizeof(info);
-  if (!::GetVersionExA(&info)) return false;
-  return info.dwPlatformId == VER_PLATFORM_WIN32_NT && info.dwMajorVersion == major &&
-         info.dwMinorVersion == minor;
-}
-
 }  // namespace
 
 void MarkDialogTitle(HWND window) {
@@ -40,13 +31,6 @@ void MarkDialogTitle(HWND window) {
   size_t length = platform::BoundedLength(title, kTitleBufferSize - 1 - mark_length);
   std::memcpy(title + length, kDialogTitleMark, sizeof(kDialogTitleMark));
   ::SetWindowTextA(window, title);
-}
-
-bool IsWindows2000() {
-  return IsVersion(5, 0);
-}
-bool IsWindowsXP() {
-  return IsVersion(5, 1);
 }
 
 HWND FindNthChildWindow(HWND parent, uint32_t n) {

@@ -2,11 +2,13 @@
 #include <iterator>
 
 #include "dialogs/check_password_change.h"
-#include "dialogs/dialog_operations.h"
+#include "dialogs/dialog_preparation.h"
 #include "dialogs/dialog_requests.h"
 #include "dialogs/dialog_watcher.h"
+#include "dialogs/dialog_window_ops.h"
 #include "dialogs/nt_dialog_handlers.h"
 #include "dialogs/password_dialog_state.h"
+#include "dialogs/windows_version.h"
 #include "platform/ansi_text.h"
 #include "platform/win.h"
 #include "query/reply.h"

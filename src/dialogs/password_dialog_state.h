@@ -14,6 +14,7 @@
 #include "platform/win.h"
 #include "policy/check_context.h"
 #include "policy/password_policy.h"
+#include "policy/rule_results.h"
 #include "query/reply.h"
 #include "query/request.h"
 

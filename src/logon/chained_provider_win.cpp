@@ -1,7 +1,7 @@
-#include "config/client_settings.h"
+#include "config/logon_provider_settings.h"
+#include "config/migrate_settings.h"
 #include "dialogs/message_box.h"
 #include "logon/chained_provider.h"
-#include "config/logon_provider_settings.h"
 #include "logon/logon_texts.h"
 
 namespace hvn {

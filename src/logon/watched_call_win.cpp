@@ -1,7 +1,6 @@
 #include "config/client_settings.h"
 #include "dialogs/dialog_watcher.h"
 #include "dialogs/password_dialog_state.h"
-#include "logon/logon_host.h"
 #include "logon/watched_call.h"
 
 namespace hvn {
@@ -66,11 +65,6 @@ void RunWatchedCall(WatchedExport watched, void (*call)(void*), void* context) {
 
 void StopWatchedCall(WatchedExport watched) {
   for (DialogWatcher& watcher : g_watchers[watched]) StopWatching(watcher);
-}
-
-void SetLogonHost(HANDLE winlogon, WlxMessageBoxFunction message_box) {
-  DialogState().MessageBox.Function = message_box;
-  DialogState().MessageBox.Host = winlogon;
 }
 
 }  // namespace hvn

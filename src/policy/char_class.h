@@ -8,6 +8,7 @@
 
 #include "policy/check_context.h"
 #include "policy/password_policy.h"
+#include "policy/rule_results.h"
 
 namespace hvn {
 

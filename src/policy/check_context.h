@@ -1,5 +1,6 @@
-// One evaluation of a proposed password: the texts the rules read (CheckContext), the rule
-// outcomes and the verdict (RuleResults).
+// The texts one evaluation of a proposed password works on (CheckContext): the user name and
+// the old and new password as typed and upper-cased, cut to 127 characters, and the rule-2900
+// text.
 #ifndef HVN_POLICY_CHECK_CONTEXT_H_
 #define HVN_POLICY_CHECK_CONTEXT_H_
 
@@ -26,19 +27,6 @@ struct CheckContext {
   char16_t Rule2900Text[kRule2900TextCapacity];
 };
 
-// The outcome of one rule check. The values are those of the results record.
-enum class RuleOutcome : uint32_t {
-  kNotEvaluated = 0,  // the rule is disabled, or rule 1000 found a password empty
-  kPassed = 1,
-  kFailed = 2,        // only this outcome names the rule in the rejection request
-  kNotEvaluable = 3,  // rule 3000 could not read its dictionary file
-};
-
-struct RuleResults {
-  RuleOutcome Outcome[kRuleCount];  // in the order of kRuleCodes
-  uint32_t Acceptable;
-};
-
 // Clears the context and copies the four texts into it, each cut to 127 characters; the
 // user name and passwords also upper-cased (a-z only). Each text comes with its length in
 // bytes (twice its characters, without the terminator; an odd count is rounded down, and a text
@@ -47,14 +35,6 @@ void PrepareCheckContext(CheckContext& context, const char16_t* user_name, uint3
                          const char16_t* old_password, uint32_t old_bytes,
                          const char16_t* new_password, uint32_t new_bytes,
                          const char16_t* rule2900_text, uint32_t rule2900_bytes);
-
-// Runs every enabled rule and reduces the outcomes to the verdict. Returns true when the
-// password is acceptable; results.Acceptable holds the same as 1 or 0.
-bool EvaluatePolicy(RuleResults& results, const CheckContext& context,
-                    const PasswordPolicy& policy);
-
-// The verdict of the outcomes in `results` under `policy`, stored in results.Acceptable.
-void ComputeVerdict(RuleResults& results, const PasswordPolicy& policy);
 
 // Overwrites the whole context (texts and lengths) with zeros, so no password stays in memory
 // after a check. The check flow calls it once the results are taken.

@@ -42,16 +42,16 @@ RuleOutcome SearchKey(platform::ReadOnlyFile& file, Keys<Unit>& keys, size_t key
                       uint32_t tolerance, uint32_t wildcard) {
   DictionarySearch<Unit> search(file);
   Reverse(keys.key, key_length, keys.reversed);
-  // 4. The whole password.
+  // The whole password.
   bool found = search.Contains(keys.key, key_length);
-  // 5. Reversed.
+  // Reversed.
   if (!found && bidir != 0) found = search.Contains(keys.reversed, key_length);
-  // 6. Wildcard entries.
+  // Entries that end or begin with a wildcard.
   if (!found && wildcard != 0) {
     found = search.ContainsPrefixWildcard(keys.key, key_length) ||
             search.ContainsSuffixWildcard(keys.key, key_length);
   }
-  // 7. to 9. Every piece of at least the window's length of the password, of its letters A-Z
+  // Every piece of at least the window's length of the password, of its letters A-Z
   // alone and of the password with look-alike characters replaced; with Bidir also reversed.
   if (!found) {
     size_t letters_length = 0;
@@ -90,13 +90,13 @@ RuleOutcome SearchKey(platform::ReadOnlyFile& file, Keys<Unit>& keys, size_t key
 
 RuleOutcome CheckDictionary(const CheckContext& context, const char* path, uint32_t bidir,
                             uint32_t substitute, uint32_t tolerance, uint32_t wildcard) {
-  // 1. The upper-case password, and its ANSI form.
+  // The upper-case password, and its ANSI form for an ANSI file.
   const char16_t* upper = context.NewPasswordUpper;
   size_t upper_length = platform::BoundedLength(upper, kKeySize - 1);
   Keys<char> ansi{};
   size_t ansi_length = platform::WideToAnsi(upper, upper_length, ansi.key, kKeySize);
 
-  // 2. Open the file: existing only, shared for reading, random access.
+  // The file must exist; it is opened shared for reading, for random access.
   char file_path[kPathSize];
   std::memset(file_path, 0, sizeof(file_path));
   if (path != nullptr) {
@@ -105,7 +105,7 @@ RuleOutcome CheckDictionary(const CheckContext& context, const char* path, uint3
   platform::ReadOnlyFile file;
   if (!file.Open(file_path)) return RuleOutcome::kNotEvaluable;
 
-  // 3. A zero byte in the first 256 bytes makes the file UTF-16.
+  // A zero byte in the first 256 bytes makes the file UTF-16.
   unsigned char head[kDetectionBytes];
   uint32_t head_length = 0;
   if (!file.ReadAt(0, head, kDetectionBytes, &head_length)) return RuleOutcome::kNotEvaluable;
@@ -140,7 +140,7 @@ RuleOutcome CheckDictionary(const CheckContext& context, const char* path, uint3
     result = SearchKey(file, ansi, ansi_length, substituted, substituted_length, bidir, tolerance,
                        wildcard);
   }
-  // 10. The key buffers clear themselves; the file closes itself.
+  // The key buffers clear themselves and the file closes itself on return.
   return result;
 }
 

@@ -7,13 +7,16 @@
 
 #include "policy/check_context.h"
 #include "policy/password_policy.h"
+#include "policy/rule_results.h"
 
 namespace hvn {
 
 // Searches the dictionary at `path` (ANSI, at most 259 bytes are used) for the context's
-// upper-case new password as the rule's steps say. Returns 2 (failed) when any lookup finds
-// its key, 1 when none does, and 3 (not evaluable) when the file cannot be opened or a read in
-// it fails. `substitute` counts only when exactly 1. The file is closed before returning.
+// upper-case new password: the password itself, with `bidir` its reversal, with `wildcard` the
+// entries ending or beginning with a wildcard, and every piece of more than `tolerance`
+// characters of the password, of its letters alone and of its look-alike form. Failed when any
+// lookup finds its key, passed when none does, not evaluable when the file cannot be opened or
+// a read in it fails. `substitute` counts only when exactly 1. The file is closed before returning.
 RuleOutcome CheckDictionary(const CheckContext& context, const char* path, uint32_t bidir,
                             uint32_t substitute, uint32_t tolerance, uint32_t wildcard);
 

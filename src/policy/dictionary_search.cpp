@@ -74,13 +74,26 @@ DictionarySearch<Unit>::DictionarySearch(platform::ReadOnlyFile& file)
     slot_units_[slot] = 0;
     slot_used_[slot] = 0;
   }
-  for (uint32_t hint = 0; hint < kHints; ++hint) slot_hint_[hint] = -1;
   for (int byte = 0; byte < 256; ++byte) {
     lead_byte_[byte] =
         sizeof(Unit) == 1 && platform::IsAnsiLeadByte(static_cast<unsigned char>(byte));
   }
   // The first line is never an entry: candidates begin after its line feed.
   first_start_ = NextLineStart(0);
+  // The last line, which stands for the end of the file in the interpolation steps.
+  uint64_t end = size_units_;
+  for (int i = 0; i < 2 && end > first_start_; ++i) {
+    uint32_t unit = UnitAt(end - 1);
+    if (unit != kLineFeed && unit != kCarriageReturn) break;
+    --end;
+  }
+  for (uint64_t p = end; p > first_start_ && end - p < kMaxLineUnits; --p) {
+    if (UnitAt(p - 1) == kLineFeed) {
+      last_start_ = p;
+      last_count_ = CachedLineCodes(p, last_codes_);
+      break;
+    }
+  }
 }
 
 template <typename Unit>
@@ -93,44 +106,28 @@ DictionarySearch<Unit>::~DictionarySearch() {
 }
 
 template <typename Unit>
-const uint8_t* DictionarySearch<Unit>::Units(uint64_t position, uint32_t* available) {
+const uint8_t* DictionarySearch<Unit>::Units(uint64_t position, uint32_t* available, bool read) {
   *available = 0;
   if (position >= size_units_) return nullptr;
+  uint64_t window = position / kWindowUnits;
   int slot = current_slot_;
-  if (slot < 0 || position < slot_window_[slot] * kBlockUnits ||
-      position >= slot_window_[slot] * kBlockUnits + slot_units_[slot]) {
-    // Any window that starts at one of the kWindowBlocks blocks up to this one may cover the
-    // position; the hint table names the slot of each cached window.
-    uint64_t block = position / kBlockUnits;
-    uint64_t first = block >= kWindowBlocks - 1 ? block - (kWindowBlocks - 1) : 0;
+  if (slot < 0 || slot_window_[slot] != window) {
     slot = -1;
-    for (uint64_t candidate = block + 1; candidate-- > first && slot < 0;) {
-      int hinted = slot_hint_[candidate % kHints];
-      if (hinted >= 0 && slot_window_[hinted] == candidate &&
-          position < candidate * kBlockUnits + slot_units_[hinted]) {
-        slot = hinted;
-      }
+    for (uint32_t s = 0; s < kSlots && slot < 0; ++s) {
+      if (slot_window_[s] == window) slot = static_cast<int>(s);
     }
-    // A window whose hint was taken by another window is read again: rarer and cheaper than
-    // looking through every slot on each miss.
-    uint32_t victim = 0;
     if (slot < 0) {
-      // Second chance: recently used windows (the top of the tree above all) stay.
+      if (!read) return nullptr;
+      // Second chance: recently used windows (the current neighbourhood above all) stay.
       while (slot_used_[hand_] != 0) {
         slot_used_[hand_] = 0;
         hand_ = (hand_ + 1) % kSlots;
       }
-      victim = hand_;
+      uint32_t victim = hand_;
       hand_ = (hand_ + 1) % kSlots;
-    }
-    // A new window starts a little before the position: the next bisection probes fall on
-    // both sides of it.
-    uint64_t window = block >= kLoadBackBlocks ? block - kLoadBackBlocks : 0;
-    if (slot < 0) {
       uint32_t got = 0;
-      uint8_t* target = data_ + static_cast<size_t>(victim) * kWindowUnits * sizeof(Unit);
-      if (!file_.ReadAt(window * kBlockUnits * sizeof(Unit), target, kWindowUnits * sizeof(Unit),
-                        &got)) {
+      uint8_t* target = data_ + static_cast<size_t>(victim) * kWindowBytes;
+      if (!file_.ReadAt(window * kWindowBytes, target, kWindowBytes, &got)) {
         read_failed_ = true;
         slot_window_[victim] = UINT64_MAX;
         slot_units_[victim] = 0;
@@ -138,22 +135,80 @@ const uint8_t* DictionarySearch<Unit>::Units(uint64_t position, uint32_t* availa
       }
       slot_window_[victim] = window;
       slot_units_[victim] = got / sizeof(Unit);
-      slot_hint_[window % kHints] = static_cast<int16_t>(victim);
+      if (codes_counted_ < kModelCodes) {
+        CountCodes(target, std::min(kCountedUnits, slot_units_[victim]));
+      }
       slot = static_cast<int>(victim);
-      if (position >= window * kBlockUnits + slot_units_[slot]) return nullptr;
     }
     current_slot_ = slot;
   }
   slot_used_[slot] = 1;
-  uint64_t offset = position - slot_window_[slot] * kBlockUnits;
+  uint64_t offset = position - window * kWindowUnits;
+  // A short read: the file shrank after it was opened.
+  if (offset >= slot_units_[slot]) return nullptr;
   *available = slot_units_[slot] - static_cast<uint32_t>(offset);
-  return data_ + (static_cast<size_t>(slot) * kWindowUnits + offset) * sizeof(Unit);
+  return data_ + static_cast<size_t>(slot) * kWindowBytes + offset * sizeof(Unit);
 }
 
 template <typename Unit>
 uint32_t DictionarySearch<Unit>::Decode(const uint8_t* units, uint32_t index) {
   if (sizeof(Unit) == 1) return units[index];
   return units[2 * index] | (units[2 * index + 1] << 8);
+}
+
+template <typename Unit>
+uint32_t DictionarySearch<Unit>::FindLineFeed(const uint8_t* units, uint32_t from, uint32_t count) {
+  if (sizeof(Unit) == 1) {
+    const void* feed = std::memchr(units + from, kLineFeed, count - from);
+    return feed == nullptr ? count
+                           : static_cast<uint32_t>(static_cast<const uint8_t*>(feed) - units);
+  }
+  while (from < count && Decode(units, from) != kLineFeed) ++from;
+  return from;
+}
+
+template <typename Unit>
+void DictionarySearch<Unit>::CountCodes(const uint8_t* units, uint32_t count) {
+  // Neighbouring lines of a sorted file begin alike: only the codes from the fourth of each
+  // whole line on tell how the codes are spread. Wildcard entries ("!!...") are left out.
+  for (uint32_t i = FindLineFeed(units, 0, count) + 1; i < count;) {
+    uint32_t line = i;
+    i = FindLineFeed(units, i, count);
+    uint32_t end = i++;
+    if (end > line && Decode(units, end - 1) == kCarriageReturn) --end;
+    if (end <= line + kSkippedColumns || Decode(units, line) == '!') continue;
+    for (uint32_t k = line + kSkippedColumns; k < end; ++k) {
+      uint32_t code = std::min<uint32_t>(Decode(units, k), kCodeBuckets - 1);
+      code |= static_cast<uint32_t>(code - 'A' < 26u) << 5;  // A-Z folded onto a-z
+      ++code_count_[code];
+    }
+    codes_counted_ += end - line - kSkippedColumns;
+  }
+}
+
+template <typename Unit>
+void DictionarySearch<Unit>::UpdateCodeModel() {
+  // Worked out again once the counts have grown by half: the shares then barely move.
+  if (model_counted_ != UINT64_MAX && codes_counted_ - model_counted_ <= model_counted_ / 2) {
+    return;
+  }
+  model_counted_ = codes_counted_;
+  uint64_t total = 0;
+  for (uint32_t bucket = 0; bucket < kCodeBuckets; ++bucket) total += code_count_[bucket];
+  double scale = 1.0 / static_cast<double>(total == 0 ? 1 : total);
+  uint64_t below = 0;
+  for (uint32_t bucket = 0; bucket < kCodeBuckets; ++bucket) {
+    code_below_[bucket] = static_cast<float>(static_cast<double>(below) * scale);
+    code_share_[bucket] = static_cast<float>(static_cast<double>(code_count_[bucket]) * scale);
+    below += code_count_[bucket];
+  }
+}
+
+template <typename Unit>
+uint32_t DictionarySearch<Unit>::UnitAt(uint64_t position) {
+  uint32_t available = 0;
+  const uint8_t* units = Units(position, &available);
+  return units == nullptr ? UINT32_MAX : Decode(units, 0);
 }
 
 template <typename Unit>
@@ -164,8 +219,14 @@ uint64_t DictionarySearch<Unit>::NextLineStart(uint64_t position) {
     const uint8_t* units = Units(p, &available);
     if (units == nullptr) break;
     available = static_cast<uint32_t>(std::min<uint64_t>(available, limit - p));
-    for (uint32_t i = 0; i < available; ++i) {
-      if (Decode(units, i) == kLineFeed) return p + i + 1;
+    if (sizeof(Unit) == 1) {
+      const void* feed = std::memchr(units, kLineFeed, available);
+      if (feed != nullptr)
+        return p + static_cast<uint64_t>(static_cast<const uint8_t*>(feed) - units) + 1;
+    } else {
+      for (uint32_t i = 0; i < available; ++i) {
+        if (Decode(units, i) == kLineFeed) return p + i + 1;
+      }
     }
     p += available;
   }
@@ -201,6 +262,120 @@ typename DictionarySearch<Unit>::Order DictionarySearch<Unit>::CompareLine(uint6
 }
 
 template <typename Unit>
+int DictionarySearch<Unit>::CachedLineCodes(uint64_t start, uint32_t* codes) {
+  int count = 0;
+  uint32_t available = 0;
+  const uint8_t* units = Units(start, &available, false);
+  if (units == nullptr) return start >= size_units_ ? 0 : -1;
+  for (uint32_t i = 0; count < static_cast<int>(kGuessUnits); ++i) {
+    if (i == available) {
+      units = Units(start + i, &available, false);
+      if (units == nullptr) break;  // the end of the file, or the next window is not cached
+      start += i;
+      i = 0;
+    }
+    uint32_t code = Decode(units, i);
+    if (code == kCarriageReturn || code == kLineFeed) break;
+    codes[count++] = Fold(code);
+  }
+  return count;
+}
+
+template <typename Unit>
+uint64_t DictionarySearch<Unit>::GuessBlock(const Unit* key, size_t length, uint64_t lo,
+                                            uint64_t hi, uint64_t fallback) {
+  uint32_t low[kGuessUnits];
+  uint32_t high[kGuessUnits];
+  uint32_t wanted[kGuessUnits];
+  int low_count = CachedLineCodes(lo, low);
+  int high_count = 0;
+  if (hi >= size_units_) {
+    // The end of the range: the last line stands for it.
+    if (last_count_ < 0 || last_start_ <= lo) return fallback;
+    hi = last_start_;
+    high_count = last_count_;
+    std::memcpy(high, last_codes_, sizeof(high));
+  } else {
+    high_count = CachedLineCodes(hi, high);
+  }
+  // Without counted codes (lines of a few units only) there is nothing to interpolate with.
+  if (codes_counted_ == 0) return fallback;
+  int wanted_count = static_cast<int>(std::min(length, kGuessUnits));
+  for (int i = 0; i < wanted_count; ++i) wanted[i] = Fold(Code(key[i]));
+  // A line seen above the key, nearer than hi, makes a closer upper end: between near ends
+  // the estimated shares of the codes they have in common cancel out.
+  const Anchor* anchor = AnchorAbove(wanted, wanted_count, lo, hi);
+  if (anchor != nullptr) {
+    hi = anchor->start;
+    high_count = anchor->count;
+    std::memcpy(high, anchor->codes, sizeof(high));
+  }
+  if (low_count < 0 || high_count < 0) return fallback;
+  // Every line between lo and hi shares their common beginning: only what follows it tells
+  // where in the range a text lies.
+  int common = 0;
+  while (common < low_count && common < high_count && low[common] == high[common]) ++common;
+  UpdateCodeModel();
+  // Where a text sits among all texts with the same beginning, were the codes after it drawn
+  // independently with the frequencies seen so far: codes never seen take no room, so a key
+  // with a code that no entry holds is placed at the boundary where it belongs.
+  auto value = [this, common](const uint32_t* codes, int count) {
+    double result = 0;
+    double scale = 1;
+    for (int i = common; i < count && scale > 1e-12; ++i) {
+      uint32_t bucket = std::min<uint32_t>(codes[i], kCodeBuckets - 1);
+      result += code_below_[bucket] * scale;
+      scale *= code_share_[bucket];
+    }
+    return result;
+  };
+  double wanted_value = value(wanted, wanted_count);
+  double below = wanted_value - value(low, low_count);
+  double above = value(high, high_count) - wanted_value;
+  if (below <= 0) return lo / kBlockUnits;
+  if (above <= 0) return hi / kBlockUnits;
+  double fraction = below / (below + above);
+  uint64_t position = lo + static_cast<uint64_t>(fraction * static_cast<double>(hi - lo));
+  return position / kBlockUnits;
+}
+
+template <typename Unit>
+const typename DictionarySearch<Unit>::Anchor* DictionarySearch<Unit>::AnchorAbove(
+    const uint32_t* wanted, int wanted_count, uint64_t lo, uint64_t hi) const {
+  for (uint32_t i = 0; i < anchor_count_; ++i) {
+    const Anchor& anchor = anchors_[i];
+    if (anchor.start <= lo) continue;
+    if (anchor.start >= hi) break;
+    int n = std::min(anchor.count, wanted_count);
+    int k = 0;
+    while (k < n && anchor.codes[k] == wanted[k]) ++k;
+    if (k < n ? anchor.codes[k] > wanted[k] : anchor.count >= wanted_count) return &anchor;
+  }
+  return nullptr;
+}
+
+template <typename Unit>
+void DictionarySearch<Unit>::RememberAnchor(uint64_t start) {
+  uint32_t at = 0;
+  while (at < anchor_count_ && anchors_[at].start < start) ++at;
+  if (at < anchor_count_ && anchors_[at].start == start) return;
+  if (anchor_count_ == kAnchors) {
+    // Full: the lowest goes, as the searches of a pass move up through the file.
+    if (at == 0) return;
+    std::memmove(anchors_, anchors_ + 1, sizeof(Anchor) * (kAnchors - 1));
+    --anchor_count_;
+    --at;
+  }
+  Anchor anchor;
+  anchor.start = start;
+  anchor.count = CachedLineCodes(start, anchor.codes);
+  if (anchor.count < 0) return;
+  std::memmove(anchors_ + at + 1, anchors_ + at, sizeof(Anchor) * (anchor_count_ - at));
+  anchors_[at] = anchor;
+  ++anchor_count_;
+}
+
+template <typename Unit>
 uint64_t DictionarySearch<Unit>::LowerBound(const Unit* key, size_t length, uint64_t lo,
                                             uint64_t hi, uint64_t* prefix_end) {
   if (lo == first_start_ && hi == size_units_) {
@@ -208,37 +383,65 @@ uint64_t DictionarySearch<Unit>::LowerBound(const Unit* key, size_t length, uint
   } else {
     ++stats_.bounded_searches;
   }
-  // Descend the fixed tree of blocks [a, b). Invariant: the first line start after block a's
-  // start is not beyond the answer, and the answer is not beyond the first line start after
-  // block b's start. Probe points outside [lo, hi) are decided without a read.
-  uint64_t a = 0;
-  uint64_t b = (size_units_ + kBlockUnits - 1) / kBlockUnits;
-  while (b - a > 1) {
-    uint64_t m = a + (b - a) / 2;
+  // Narrow the blocks [a, b). Invariant: the first line start after block a's start is not
+  // beyond the answer, and the answer is not beyond the first line start after block b's
+  // start.
+  uint64_t a = lo > 0 ? (lo - 1) / kBlockUnits : 0;
+  uint64_t b = std::max(a + 1, (hi + kBlockUnits - 1) / kBlockUnits);
+  // Probes the line after block m's start; returns whether a line was read and compared, and
+  // in `*went_up` whether the answer lies above it.
+  auto probe = [&](uint64_t m, bool* went_up) {
     uint64_t position = m * kBlockUnits;
+    uint64_t start = position < lo || position >= hi ? hi : NextLineStart(position);
     if (position < lo) {
       a = m;
-      continue;
+      *went_up = true;
+      return false;
     }
-    if (position >= hi) {
-      b = m;
-      continue;
-    }
-    uint64_t start = NextLineStart(position);
     if (start >= hi) {
       b = m;
-      continue;
+      *went_up = false;
+      return false;
     }
     ++stats_.probes;
     Order order = CompareLine(start, key, length);
-    if (order == Order::kLess) {
+    *went_up = order == Order::kLess;
+    if (*went_up) {
       a = m;
       lo = start;
     } else {
       b = m;
       hi = start;
       if (order == Order::kGreater) *prefix_end = std::min(*prefix_end, start);
+      RememberAnchor(start);
     }
+    return true;
+  };
+  // Interpolation steps until kMaxMisses in a row fail to halve the blocks left (the guesses
+  // are misled by an uneven spread there), then one bisection step.
+  int misses = 0;
+  while (b - a > 1) {
+    if (misses == kMaxMisses || b - a <= kWindowBlocks) {
+      // Bisection: within a window or two the reads are already made.
+      bool went_up = false;
+      probe(a + (b - a) / 2, &went_up);
+      misses = 0;
+      continue;
+    }
+    // Interpolation: read the window where the key is expected, and use all of it. After the
+    // guessed probe, a probe at the window's far end on the key's side settles whether the
+    // answer lies inside the window, without another read.
+    uint64_t before = b - a;
+    uint64_t m = std::min(b - 1, std::max(a + 1, GuessBlock(key, length, lo, hi, a + (b - a) / 2)));
+    bool went_up = false;
+    if (probe(m, &went_up)) {
+      uint64_t first = m / kWindowBlocks * kWindowBlocks;
+      // The line after the last block but one ends inside the window.
+      uint64_t last = first + kWindowBlocks - 2;
+      uint64_t edge = went_up ? last : first;
+      if (edge > a && edge < b && edge != m) probe(edge, &went_up);
+    }
+    misses = (b - a) * 2 <= before ? 0 : misses + 1;
   }
   // The answer is one of the few lines that start in block a (or the next line after it).
   // Past the first line start after block b's start nothing needs a look: that line is the

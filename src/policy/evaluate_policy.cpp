@@ -1,5 +1,6 @@
+#include "policy/evaluate_policy.h"
+
 #include "policy/char_class.h"
-#include "policy/check_context.h"
 #include "policy/complexity.h"
 #include "policy/dictionary_rule.h"
 #include "policy/length_rules.h"

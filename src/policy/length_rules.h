@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "policy/check_context.h"
+#include "policy/rule_results.h"
 
 namespace hvn {
 

@@ -9,6 +9,7 @@
 
 #include "policy/check_context.h"
 #include "policy/password_policy.h"
+#include "policy/rule_results.h"
 
 namespace hvn {
 
@@ -29,17 +30,17 @@ size_t SubstituteLookalikes(char16_t* out, const char16_t* text, size_t out_byte
 bool IsSimilar(const char16_t* haystack, const char16_t* source, uint32_t window);
 
 // IsSimilar on the texts, then (with `bidir` non-zero) on the reversed source; with
-// `substitute` non-zero the same again on both texts after SubstituteLookalikes. 2 (failed) at
-// the first similarity, else 1.
+// `substitute` non-zero the same again on both texts after SubstituteLookalikes. Failed at the
+// first similarity, else passed.
 RuleOutcome CheckSimilarity(const char16_t* haystack, const char16_t* source, uint32_t bidir,
                             uint32_t substitute, uint32_t window);
 
 // Rule 1000: the longer of the old and new password (upper case; the new one when as long)
-// against the other. 0 (not evaluated) when either is empty, else 1 or 2.
+// against the other. Not evaluated when either is empty, else passed or failed.
 RuleOutcome CheckRule1000(const CheckContext& context, const SimilarityRule& rule);
-// Rule 2800: the user name against the new password, both upper case. 1 or 2.
+// Rule 2800: the user name against the new password, both upper case.
 RuleOutcome CheckRule2800(const CheckContext& context, const SimilarityRule& rule);
-// Rule 2900: the rule-2900 text, upper-cased (a-z only), against the new password. 1 or 2.
+// Rule 2900: the rule-2900 text, upper-cased (a-z only), against the new password.
 RuleOutcome CheckRule2900(const CheckContext& context, const SimilarityRule& rule);
 
 }  // namespace hvn

@@ -1,5 +1,6 @@
-// Formats a request and sends it to the domain's policy servers in one call: what the check
-// flow and the dialog handlers do for each of their questions. Windows build only.
+// Formats a request and sends it to the domain's policy servers in one call. The clients ask
+// through the dialog layer (dialogs/dialog_requests.h), which supplies the settings, the
+// recorded names and the buffers. Windows build only.
 #ifndef HVN_QUERY_POLICY_REQUEST_H_
 #define HVN_QUERY_POLICY_REQUEST_H_
 
@@ -31,12 +32,6 @@ void SendRequest(const QuerySettings& settings, RequestKind kind, const char16_t
 void SendRejectionRequest(const QuerySettings& settings, const RuleResults& results,
                           const char16_t* domain, const char16_t* user_name, char16_t* request,
                           size_t request_capacity, char16_t* reply, size_t reply_bytes);
-
-// Asks for the policy message of `domain` and `user_name` ("30_POLICY_MESSAGE"). The reply's
-// first string is the text to show; an empty first string means there is none.
-void RequestPolicyMessage(const QuerySettings& settings, const char16_t* domain,
-                          const char16_t* user_name, char16_t* request, size_t request_capacity,
-                          char16_t* reply, size_t reply_bytes);
 #endif
 
 }  // namespace hvn

@@ -27,11 +27,4 @@ void SendRejectionRequest(const QuerySettings& settings, const RuleResults& resu
   Send(settings, domain, request, reply, reply_bytes);
 }
 
-void RequestPolicyMessage(const QuerySettings& settings, const char16_t* domain,
-                          const char16_t* user_name, char16_t* request, size_t request_capacity,
-                          char16_t* reply, size_t reply_bytes) {
-  SendRequest(settings, RequestKind::kPolicyMessage, domain, user_name, request, request_capacity,
-              reply, reply_bytes);
-}
-
 }  // namespace hvn

@@ -2,7 +2,7 @@
 
 #include "platform/ansi_text.h"
 #include "query/reply.h"
-#include "query/server_list.h"
+#include "query/server_list_entries.h"
 
 namespace hvn {
 namespace {

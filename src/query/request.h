@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "policy/check_context.h"
+#include "policy/rule_results.h"
 
 namespace hvn {
 

@@ -1,3 +1,5 @@
+#include "config/migrate_settings.h"
+
 #include <string>
 
 #include "config/client_settings.h"

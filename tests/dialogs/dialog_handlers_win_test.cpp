@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/dialog_operations.h"
+#include "dialogs/dialog_preparation.h"
 #include "dialogs/dialog_test_fixture_win.h"
 #include "dialogs/nt_dialog_handlers.h"
 #include "dialogs/password_dialog_state.h"

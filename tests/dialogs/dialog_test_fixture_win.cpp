@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "dialogs/dialog_operations.h"
+#include "dialogs/windows_version.h"
 
 namespace hvn::test {
 namespace {

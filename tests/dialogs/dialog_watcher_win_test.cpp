@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/dialog_operations.h"
 #include "dialogs/dialog_watcher.h"
+#include "dialogs/dialog_window_ops.h"
 #include "dialogs/test_dialog_host_win.h"
 
 namespace hvn {

@@ -5,8 +5,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "dialogs/dialog_operations.h"
+#include "dialogs/dialog_window_ops.h"
 #include "dialogs/test_dialog_host_win.h"
+#include "dialogs/windows_version.h"
+#include "platform/platform_id.h"
 
 namespace hvn {
 namespace {

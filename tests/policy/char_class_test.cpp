@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "policy/evaluate_policy.h"
 #include "policy/policy_test_util.h"
 
 namespace hvn {

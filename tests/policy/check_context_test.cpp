@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "policy/evaluate_policy.h"
 #include "policy/policy_reply.h"
 #include "policy/policy_test_util.h"
 #include "support/temp_dir.h"

@@ -197,7 +197,7 @@ TEST(DictionaryEquivalence, ProductMatchesReferenceOnSmallDictionaries) {
   }
 }
 
-// What the rule's steps find, computed from exact membership.
+// What rule 3000 finds, computed from exact membership.
 RuleOutcome OracleOutcome(const test::DictionaryOracle& oracle, const std::string& upper,
                           const Settings& s) {
   uint32_t window = s.tolerance + 1;

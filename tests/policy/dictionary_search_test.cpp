@@ -253,6 +253,55 @@ TEST(DictionarySearch, MatchesExactMembershipOnRandomDictionaries) {
   }
 }
 
+// Searches guess where a key lies from the frequencies of the codes they have read. Where the
+// entries are spread unevenly the guesses go wrong and the search has to fall back to
+// bisection: every lookup, on a fresh search, stays within a few reads per bisection level.
+TEST(DictionarySearch, UnevenSpreadsKeepLookupsNearBisectionDepth) {
+  struct Spread {
+    const char* name;
+    std::string (*entry)(std::mt19937& random, size_t index);
+  };
+  const Spread kSpreads[] = {
+      {"even", [](std::mt19937& random, size_t) { return test::RandomEntry(random, 6, 17); }},
+      {"nine in ten begin alike",
+       [](std::mt19937& random, size_t index) {
+         return (index % 10 != 0 ? "MMMM" : "") + test::RandomEntry(random, 3, 12);
+       }},
+      {"longer shared beginnings than a guess looks at",
+       [](std::mt19937& random, size_t index) {
+         return std::string(index % 3 != 0 ? "QQQQQQQQQQQQQQQQ" : "") +
+                test::RandomEntry(random, 3, 12);
+       }},
+      {"first letters halving in number",
+       [](std::mt19937& random, size_t) {
+         size_t letter = 0;
+         while (letter < 25 && random() % 2 == 0) ++letter;
+         return std::string(1, static_cast<char>('A' + letter)) + test::RandomEntry(random, 3, 12);
+       }},
+      {"numbers", [](std::mt19937&, size_t index) { return std::to_string(index * 7919); }},
+  };
+  test::TempDir dir;
+  std::mt19937 random(20261208);
+  for (const Spread& spread : kSpreads) {
+    std::vector<std::string> entries;
+    for (size_t i = 0; i < 60000; ++i) entries.push_back(spread.entry(random, i));
+    entries = test::SortDictionary(entries);
+    test::DictionaryOracle oracle(entries);
+    std::string contents = test::AnsiDictionary(entries);
+    std::string path = dir.WriteFile("spread.dic", contents);
+    platform::ReadOnlyFile file;
+    ASSERT_TRUE(file.Open(path.c_str()));
+    uint64_t levels = 1;
+    while ((uint64_t{1024} << levels) < contents.size()) ++levels;
+    for (const std::string& key : MixedKeys(random, entries, 40)) {
+      platform::ResetFileIoCounters();
+      EXPECT_EQ(Ask(file, false, Question::kContains, key), oracle.Contains(key))
+          << spread.name << ": " << key;
+      EXPECT_LE(platform::GetFileIoCounters().reads, 3 * levels + 4) << spread.name << ": " << key;
+    }
+  }
+}
+
 TEST(DictionarySearch, OverlongLinesKeepTheSearchBounded) {
   // Outside what a dictionary may hold: a 4 MB line, and a file without any line feed. The
   // answers are open, but every question must end after a bounded number of reads.

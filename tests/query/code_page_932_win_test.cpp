@@ -11,7 +11,7 @@
 #include "query/diagnostic.h"
 #include "query/policy_servers.h"
 #include "query/reply.h"
-#include "query/server_list.h"
+#include "query/server_list_entries.h"
 
 namespace hvn {
 namespace {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "query/reply.h"
-#include "query/server_list.h"
+#include "query/server_list_entries.h"
 
 namespace hvn {
 namespace {

@@ -41,6 +41,7 @@ struct ParseCase {
 };
 
 const std::string kLongServers(1013, 'a');
+const std::string kEntry999 = "D " + std::string(997, 'x');
 
 const ParseCase kParseCases[] = {
     {"the documented example",
@@ -112,9 +113,7 @@ const ParseCase kParseCases[] = {
      "2"},
     {"a server list filled to its last byte",
      Repeat(DomLine(999), 4) + DomLine(94),
-     {std::string("D ") + std::string(997, 'x'), std::string("D ") + std::string(997, 'x'),
-      std::string("D ") + std::string(997, 'x'), std::string("D ") + std::string(997, 'x'),
-      std::string("D ") + std::string(92, 'x')},
+     {kEntry999, kEntry999, kEntry999, kEntry999, "D " + std::string(92, 'x')},
      "",
      "",
      ""},

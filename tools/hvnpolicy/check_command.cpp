@@ -10,6 +10,7 @@
 #include "live_query.h"
 #include "platform/secure_zero.h"
 #include "policy/check_context.h"
+#include "policy/evaluate_policy.h"
 #include "policy/policy_fields.h"
 #include "policy/policy_reply.h"
 #include "policy_source.h"

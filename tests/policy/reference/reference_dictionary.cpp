@@ -32,22 +32,22 @@ uint32_t SearchKey(platform::ReadOnlyFile& file, Keys<Unit>& keys, size_t key_le
                    uint32_t tolerance, uint32_t wildcard) {
   const uint64_t low = 0;
   const uint64_t high = file.Size();
-  // 4. The whole password.
+  // The whole password.
   uint32_t result = LookupWord(file, low, high, keys.key, key_length);
-  // 5. Reversed.
+  // Reversed.
   if (result == kLookupNotFound && bidir != 0) {
     for (size_t i = 0; i < key_length; ++i) keys.reversed[i] = keys.key[key_length - 1 - i];
     result = LookupWord(file, low, high, keys.reversed, key_length);
   }
-  // 6. Wildcard entries.
+  // Entries that end or begin with a wildcard.
   if (result == kLookupNotFound && wildcard != 0) {
     result = LookupWildcards(file, low, high, keys.key, key_length);
   }
-  // 7. Every piece of at least the window's length.
+  // Every piece of at least the window's length.
   if (result == kLookupNotFound) {
     result = LookupPieces(file, low, high, keys.key, key_length, bidir, tolerance);
   }
-  // 8. The pieces of the letters A-Z alone.
+  // The pieces of the letters A-Z alone.
   if (result == kLookupNotFound) {
     size_t letters_length = 0;
     for (size_t i = 0; i < key_length; ++i) {
@@ -57,7 +57,7 @@ uint32_t SearchKey(platform::ReadOnlyFile& file, Keys<Unit>& keys, size_t key_le
     }
     result = LookupPieces(file, low, high, keys.letters, letters_length, bidir, tolerance);
   }
-  // 9. The pieces of the password with look-alike characters replaced.
+  // The pieces of the password with look-alike characters replaced.
   if (result == kLookupNotFound && substituted != nullptr) {
     result = LookupPieces(file, low, high, substituted, substituted_length, bidir, tolerance);
   }
@@ -68,13 +68,13 @@ uint32_t SearchKey(platform::ReadOnlyFile& file, Keys<Unit>& keys, size_t key_le
 
 RuleOutcome CheckDictionary(const CheckContext& context, const char* path, uint32_t bidir,
                             uint32_t substitute, uint32_t tolerance, uint32_t wildcard) {
-  // 1. The upper-case password, and its ANSI form.
+  // The upper-case password, and its ANSI form for an ANSI file.
   const char16_t* upper = context.NewPasswordUpper;
   size_t upper_length = platform::BoundedLength(upper, kKeySize - 1);
   Keys<char> ansi{};
   size_t ansi_length = platform::WideToAnsi(upper, upper_length, ansi.key, kKeySize);
 
-  // 2. Open the file: existing only, shared for reading, random access.
+  // The file must exist; it is opened shared for reading, for random access.
   char file_path[kPathSize];
   std::memset(file_path, 0, sizeof(file_path));
   if (path != nullptr) {
@@ -83,7 +83,7 @@ RuleOutcome CheckDictionary(const CheckContext& context, const char* path, uint3
   platform::ReadOnlyFile file;
   if (!file.Open(file_path)) return RuleOutcome::kNotEvaluable;
 
-  // 3. A zero byte in the first 256 bytes makes the file UTF-16.
+  // A zero byte in the first 256 bytes makes the file UTF-16.
   unsigned char head[kDetectionBytes];
   uint32_t head_length = 0;
   if (!file.ReadAt(0, head, kDetectionBytes, &head_length)) return RuleOutcome::kNotEvaluable;
@@ -118,7 +118,7 @@ RuleOutcome CheckDictionary(const CheckContext& context, const char* path, uint3
     result = SearchKey(file, ansi, ansi_length, substituted, substituted_length, bidir, tolerance,
                        wildcard);
   }
-  // 10. The key buffers clear themselves; the file closes itself.
+  // The key buffers clear themselves and the file closes itself on return.
   switch (result) {
     case kLookupFound:
       return RuleOutcome::kFailed;

@@ -1,8 +1,9 @@
-// The list of policy servers: an ANSI multi-string of entries "<domain> <host>", each
+// The entries of a policy-server list, read where a query walks the list (the list itself is
+// held by config/server_list_ref.h): an ANSI multi-string of entries "<domain> <host>", each
 // NUL-terminated, ended by an empty entry. The domain part is everything before the first
 // space, the host part everything after it (later spaces included).
-#ifndef HVN_QUERY_SERVER_LIST_H_
-#define HVN_QUERY_SERVER_LIST_H_
+#ifndef HVN_QUERY_SERVER_LIST_ENTRIES_H_
+#define HVN_QUERY_SERVER_LIST_ENTRIES_H_
 
 #include <cstddef>
 
@@ -37,4 +38,4 @@ class ServerListWalker {
 
 }  // namespace hvn
 
-#endif  // HVN_QUERY_SERVER_LIST_H_
+#endif  // HVN_QUERY_SERVER_LIST_ENTRIES_H_

@@ -2,8 +2,8 @@
 // reloads the settings and the threads that query the servers. The list is an immutable,
 // reference-counted copy of the "HVServers" value: a reader holds a ServerListRef, which keeps
 // its copy alive however often the settings are reloaded meanwhile.
-#ifndef HVN_CONFIG_SERVER_LIST_H_
-#define HVN_CONFIG_SERVER_LIST_H_
+#ifndef HVN_CONFIG_SERVER_LIST_REF_H_
+#define HVN_CONFIG_SERVER_LIST_REF_H_
 
 #include <atomic>
 #include <cstdint>
@@ -48,4 +48,4 @@ class ServerListRef {
 
 }  // namespace hvn
 
-#endif  // HVN_CONFIG_SERVER_LIST_H_
+#endif  // HVN_CONFIG_SERVER_LIST_REF_H_

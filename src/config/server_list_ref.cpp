@@ -1,4 +1,4 @@
-#include "config/server_list.h"
+#include "config/server_list_ref.h"
 
 #include <cstring>
 #include <new>

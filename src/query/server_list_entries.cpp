@@ -1,4 +1,4 @@
-#include "query/server_list.h"
+#include "query/server_list_entries.h"
 
 #include <cstring>
 

@@ -1,33 +1,17 @@
-// Operations the dialog handlers of both clients share: the title mark that keeps a dialog
-// from being handled twice, the version tests, the search for a dialog's n-th descendant, the
-// policy message shown when a dialog is prepared, and subclassing with the window procedure
-// that runs the check on OK. Windows build only.
-#ifndef HVN_DIALOGS_DIALOG_OPERATIONS_H_
-#define HVN_DIALOGS_DIALOG_OPERATIONS_H_
+// Preparing a recognised password dialog for the check: the policy message shown when it is
+// prepared, subclassing with the window procedure that runs the check on OK, and the whole
+// preparation of dialogs whose fields are found by position. Windows build only.
+#ifndef HVN_DIALOGS_DIALOG_PREPARATION_H_
+#define HVN_DIALOGS_DIALOG_PREPARATION_H_
 
 #include <cstdint>
 
-#include "platform/platform_id.h"
 #include "platform/win.h"
 
 namespace hvn {
 
-// The suffix a handled dialog's title carries.
-constexpr char kDialogTitleMark[] = " (HVN)";
 // The user name recorded for dialogs that show none.
 constexpr char16_t kDefaultUserName[] = u"HVN_DefaultUser";
-
-// Appends " (HVN)" to the window's title (the title read is cut to 1,016 bytes first), so the
-// watcher, which compares whole titles, no longer recognises the window.
-void MarkDialogTitle(HWND window);
-
-// True on Windows 2000 (NT platform, version 5.0) and on Windows XP (5.1) respectively.
-bool IsWindows2000();
-bool IsWindowsXP();
-
-// The n-th descendant of `parent`, counted from 1 in the order EnumChildWindows visits them;
-// nullptr when there are fewer than n (or n is 0).
-HWND FindNthChildWindow(HWND parent, uint32_t n);
 
 // When the settings ask for it: requests the policy message for the recorded domain and user
 // name, empties the last policy message and, when a text came back, shows it (owned by
@@ -53,14 +37,6 @@ void PreparePositionalDialog(HWND dialog, uint32_t old_position, uint32_t new_po
 // message goes to the dialog's previous procedure.
 LRESULT CALLBACK PasswordDialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
-// Copies the NUL-terminated `text` into `out` (`capacity` characters), cut to fit, always
-// terminated.
-void CopyText(char16_t* out, size_t capacity, const char16_t* text);
-
-// Reads a window's text into `out` (`capacity` characters, at least 1) with GetWindowTextW;
-// a missing window or unreadable text leaves it empty.
-void ReadWindowTextW(HWND window, char16_t* out, size_t capacity);
-
 }  // namespace hvn
 
-#endif  // HVN_DIALOGS_DIALOG_OPERATIONS_H_
+#endif  // HVN_DIALOGS_DIALOG_PREPARATION_H_
