@@ -169,7 +169,7 @@ class ConfigParser {
   // Takes one line as the reader gave it. False when the file must be refused.
   bool TakeLine(char* line, size_t length) {
     // A NUL inside the line ends it as a text.
-    length = std::strlen(line) < length ? std::strlen(line) : length;
+    length = platform::BoundedLength(line, length);
     bool ends_with_line_end = length != 0 && line[length - 1] == '\n';
     bool cut_at_comment = false;
     size_t comment = Find(line, length, '#');
@@ -187,8 +187,8 @@ class ConfigParser {
 
     size_t value = SkipSpaces(line, key_end, length);
     size_t value_end = length;
-    // The line's final character goes only when it is the line end, or the space (a TAB
-    // before) in front of a comment; never a character of the value itself.
+    // The line's final character goes only when it is the line end, or the space or TAB just
+    // before a comment; never a character of the value itself.
     if (ends_with_line_end) {
       --value_end;
     } else if (cut_at_comment && value_end > value && line[value_end - 1] == ' ') {

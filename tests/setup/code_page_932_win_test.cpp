@@ -1,0 +1,31 @@
+// The parser and the name test in a double-byte ANSI code page (932), where a character's
+// second byte can look like an ASCII letter. Runs with the Japanese locale (CMakeLists.txt).
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/win.h"
+#include "setup/client_config_file.h"
+#include "setup/provider_names.h"
+
+namespace hvn {
+namespace {
+
+TEST(CodePage932, DoubleByteCharactersAreTakenWhole) {
+  ASSERT_EQ(GetACP(), 932u) << "run with LC_ALL=ja_JP.UTF-8 (ctest sets it)";
+  // "\x83V" is one character whose second byte is "V".
+  EXPECT_FALSE(ContainsNoCase("\x83VC32", "VC32"));
+  EXPECT_TRUE(ContainsNoCase("a\x83Vvc32", "VC32"));
+  EXPECT_FALSE(IsClientProviderName("\x83HVNC32.DLL"));
+
+  // A double-byte character that would take the last place of a 1022-byte line goes whole to
+  // the next line.
+  std::string file = "DOM CORP " + std::string(1012, 'a') + "\x83V\nRetries 2\n";
+  ClientConfigFile config;
+  ASSERT_EQ(ParseClientConfigText(file.data(), file.size(), config), 0u);
+  EXPECT_EQ(std::string(config.ServerList), "CORP " + std::string(1012, 'a'));
+  EXPECT_STREQ(config.RetriesText, "2");
+}
+
+}  // namespace
+}  // namespace hvn
