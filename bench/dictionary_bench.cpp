@@ -92,7 +92,7 @@ void RunCheck(benchmark::State& state, Implementation implementation, std::strin
   hvn::platform::ResetFileIoCounters();
   hvn::ResetDictionarySearchTotals();
   hvn::reference::ResetFullRangeSearches();
-  uint32_t outcome = 0;
+  hvn::RuleOutcome outcome = hvn::RuleOutcome::kPassed;
   for (auto _ : state) {
     switch (implementation) {
       case Implementation::kReference:

@@ -12,6 +12,7 @@ namespace {
 enum class SettingType : uint8_t {
   kNumber,       // uint32_t, from a 4-byte REG_DWORD only
   kMultiString,  // char[limit], taken only when it ends with an empty string inside the field
+  kFolderList,   // char[limit], only from a REG_MULTI_SZ; one too long admits nothing
 };
 
 // One registry value of the settings: its name (also the field's name), type, field size,
@@ -39,6 +40,9 @@ constexpr SettingValue kSettingValues[] = {
     {"HVS_Port", SettingType::kNumber, 4, 1333, &Member<&ClientSettings::HVS_Port>},
     {"Timeout", SettingType::kNumber, 4, 2000, &Member<&ClientSettings::Timeout>},
     {"Retries", SettingType::kNumber, 4, 2, &Member<&ClientSettings::Retries>},
+    {"StrictReplySender", SettingType::kNumber, 4, 0, &Member<&ClientSettings::StrictReplySender>},
+    {"DictionaryPaths", SettingType::kFolderList, ClientSettings::kDictionaryPathsSize, 0,
+     &Member<&ClientSettings::DictionaryPaths>},
 };
 
 // The server list: any value of 2 bytes or more, copied as stored. Empty when the value is
@@ -69,6 +73,22 @@ void ReadMultiString(HKEY key, const char* name, char* field, uint32_t limit) {
   if (field[limit - 2] != '\0' || field[limit - 1] != '\0') std::memset(field, 0, limit);
 }
 
+// A folder list limits what the client opens, so a value of the right type that cannot be
+// taken whole limits everything rather than nothing.
+void ReadFolderList(HKEY key, const char* name, char* field, uint32_t limit) {
+  uint32_t type = 0;
+  if (QueryRegistryValueInfo(key, name, &type, nullptr) != 0 || type != REG_MULTI_SZ) return;
+  uint32_t size = limit;
+  uint32_t rc = ReadRegistryValue(key, name, field, size);
+  if (rc == ERROR_FILE_NOT_FOUND) return;  // deleted meanwhile: no list
+  if (rc == 0) {
+    std::memset(field + size, 0, limit - size);
+    if (field[limit - 2] == '\0' && field[limit - 1] == '\0') return;
+  }
+  std::memset(field, 0, limit);
+  std::memcpy(field, kUnusableFolderList, sizeof(kUnusableFolderList));
+}
+
 }  // namespace
 
 ClientSettings::ClientSettings() {
@@ -97,6 +117,8 @@ uint32_t ClientSettings::ReadValues(HKEY key) {
     void* field = value.member(*this);
     if (value.type == SettingType::kNumber) {
       ReadRegistryNumber(key, value.name, *static_cast<uint32_t*>(field));
+    } else if (value.type == SettingType::kFolderList) {
+      ReadFolderList(key, value.name, static_cast<char*>(field), value.limit);
     } else {
       ReadMultiString(key, value.name, static_cast<char*>(field), value.limit);
     }

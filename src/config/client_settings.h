@@ -17,6 +17,10 @@ constexpr char kClientSettingsKey[] = "SOFTWARE\\Norvex\\Halvern Client\\3.5";
 // reloads the settings; other threads read the scalar fields (aligned 32-bit values, so they
 // see the old or the new value) and take the server list through Servers(), which stays
 // valid across reloads.
+// What DictionaryPaths holds when its value is a multi-string too long for the field: one
+// entry that is no folder, so no dictionary is opened.
+constexpr char kUnusableFolderList[] = "<DictionaryPaths too long>";
+
 class ClientSettings : public RegistryRecord {
  public:
   // Every field at its default; no server list.
@@ -25,18 +29,23 @@ class ClientSettings : public RegistryRecord {
   ClientSettings(const ClientSettings&) = delete;
   ClientSettings& operator=(const ClientSettings&) = delete;
 
-  static constexpr size_t kWaitParamsSize = 4096;  // bytes of the WaitParams field
+  static constexpr size_t kWaitParamsSize = 4096;       // bytes of the WaitParams field
+  static constexpr size_t kDictionaryPathsSize = 4096;  // bytes of the DictionaryPaths field
 
   // Drops the server list (readers holding it keep their copy) and puts every other field to
   // its default: WaitSleepTime 100, DisplayPolicyMessage 1, WaitParams all zero, HVS_Port
-  // 1333, Timeout 2000, Retries 2. Returns 0.
+  // 1333, Timeout 2000, Retries 2, StrictReplySender 0, DictionaryPaths all zero (no list).
+  // Returns 0.
   uint32_t SetDefaults() override;
 
   // Reads "HVServers" (any type; a value of 2 bytes or more becomes the server list, with
   // two zero bytes added after it), then "WaitSleepTime", "DisplayPolicyMessage",
-  // "WaitParams", "HVS_Port", "Timeout", "Retries". A value that is missing or unusable
-  // leaves its field as it was (the default after Load): numbers only from a 4-byte
-  // REG_DWORD; WaitParams only when it ends with an empty string inside its 4096 bytes.
+  // "WaitParams", "HVS_Port", "Timeout", "Retries", "StrictReplySender", "DictionaryPaths". A
+  // value that is missing or unusable leaves its field as it was (the default after Load):
+  // numbers only from a 4-byte REG_DWORD; WaitParams only when it ends with an empty string
+  // inside its 4096 bytes; DictionaryPaths only from a REG_MULTI_SZ, and one that does not end
+  // inside its 4096 bytes is kept as kUnusableFolderList, which admits no dictionary (the
+  // administrator asked for a limit: a list cut short must not lift it).
   // Returns 0; failures are not reported.
   uint32_t ReadValues(HKEY key) override;
 
@@ -56,6 +65,8 @@ class ClientSettings : public RegistryRecord {
   uint32_t HVS_Port;                 // UDP port of the policy servers
   uint32_t Timeout;                  // ms to wait for one reply
   uint32_t Retries;                  // retry count of the query transport
+  uint32_t StrictReplySender;        // 1: a reply counts only from the address and port asked
+  char DictionaryPaths[kDictionaryPathsSize];  // folders dictionaries may be opened in
 
  private:
   mutable platform::CriticalSection servers_lock_;  // guards servers_ itself, not the list

@@ -1,6 +1,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "config/client_settings.h"
 #include "dialogs/check_password_change.h"
 #include "dialogs/dialog_requests.h"
 #include "dialogs/dialog_window_ops.h"
@@ -9,6 +10,7 @@
 #include "platform/platform_id.h"
 #include "platform/secure_zero.h"
 #include "policy/check_context.h"
+#include "policy/dictionary_folders.h"
 #include "policy/evaluate_policy.h"
 #include "policy/policy_reply.h"
 
@@ -99,7 +101,15 @@ uint32_t CheckTexts(PasswordDialogState& state) {
                       state.OldPassword, TextBytes(state.OldPassword, kDialogTextSize),
                       state.NewPassword, TextBytes(state.NewPassword, kDialogTextSize),
                       state.Rule2900Text, TextBytes(state.Rule2900Text, kRule2900TextSize));
-  if (EvaluatePolicy(state.Results, state.Context, state.Policy)) return 1;
+  // The administrator's folder list, if any, limits where the dictionary may be opened.
+  DictionaryAccess dictionary;
+  if (state.Settings != nullptr) {
+    dictionary.folders = state.Settings->DictionaryPaths;
+    dictionary.folders_size = sizeof(state.Settings->DictionaryPaths);
+  }
+  bool acceptable = EvaluatePolicy(state.Results, state.Context, state.Policy, &dictionary);
+  if (dictionary.diagnostic[0] != '\0') ::OutputDebugStringA(dictionary.diagnostic);
+  if (acceptable) return 1;
 
   SendDialogRequest(RequestKind::kRejectionMessage);
   if (!HaveReply()) return 1;  // without a rejection text the change goes through

@@ -16,7 +16,8 @@ void SendDialogRequest(RequestKind kind) {
   const ClientSettings& settings = *state.Settings;
   // The reference keeps the server list alive even if the host reloads the settings meanwhile.
   auto servers = settings.Servers();
-  QuerySettings query{servers.Get(), settings.HVS_Port, settings.Timeout, settings.Retries};
+  QuerySettings query{servers.Get(), settings.HVS_Port, settings.Timeout, settings.Retries,
+                      settings.StrictReplySender};
   if (kind == RequestKind::kRejectionMessage) {
     SendRejectionRequest(query, state.Results, state.Domain, state.UserName, state.Request,
                          kRequestCapacity, state.Reply, sizeof(state.Reply));

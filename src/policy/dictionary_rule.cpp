@@ -144,8 +144,25 @@ RuleOutcome CheckDictionary(const CheckContext& context, const char* path, uint3
   return result;
 }
 
-RuleOutcome CheckRule3000(const CheckContext& context, const DictionaryRule& rule) {
-  return CheckDictionary(context, rule.ServerDictFile, rule.Bidir, rule.Substitute, rule.Tolerance,
+RuleOutcome CheckRule3000(const CheckContext& context, const DictionaryRule& rule,
+                          DictionaryAccess* access) {
+  if (access == nullptr || !HasDictionaryFolders(access->folders, access->folders_size)) {
+    return CheckDictionary(context, rule.ServerDictFile, rule.Bidir, rule.Substitute,
+                           rule.Tolerance, rule.Wildcard);
+  }
+  char named[kPathSize];
+  size_t length = platform::BoundedLength(rule.ServerDictFile, kPathSize - 1);
+  std::memcpy(named, rule.ServerDictFile, length);
+  named[length] = '\0';
+  // What is checked is what is opened: the canonical form, never the name as sent.
+  char canonical[kPathSize];
+  DictionaryPathVerdict verdict =
+      AdmitDictionaryPath(named, access->folders, access->folders_size, canonical);
+  if (verdict != DictionaryPathVerdict::kAdmitted) {
+    ComposeDictionaryDiagnostic(verdict, named, access->diagnostic);
+    return RuleOutcome::kNotEvaluable;
+  }
+  return CheckDictionary(context, canonical, rule.Bidir, rule.Substitute, rule.Tolerance,
                          rule.Wildcard);
 }
 

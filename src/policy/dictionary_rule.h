@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "policy/check_context.h"
+#include "policy/dictionary_folders.h"
 #include "policy/password_policy.h"
 #include "policy/rule_results.h"
 
@@ -20,8 +21,12 @@ namespace hvn {
 RuleOutcome CheckDictionary(const CheckContext& context, const char* path, uint32_t bidir,
                             uint32_t substitute, uint32_t tolerance, uint32_t wildcard);
 
-// The rule entry: CheckDictionary with the rule's ServerDictFile and fields.
-RuleOutcome CheckRule3000(const CheckContext& context, const DictionaryRule& rule);
+// The rule entry: CheckDictionary with the rule's ServerDictFile and fields. When `access`
+// lists folders, the file is opened by its canonical path and only when that lies inside one
+// of them; otherwise the outcome is 3 (not evaluable), as for a missing file, and
+// access->diagnostic says why. Without `access` or folders the path is opened as named.
+RuleOutcome CheckRule3000(const CheckContext& context, const DictionaryRule& rule,
+                          DictionaryAccess* access = nullptr);
 
 }  // namespace hvn
 

@@ -14,7 +14,8 @@ constexpr size_t kRule3100Index = 12;
 static_assert(kRuleCodes[kRule3100Index] == 3100, "rule 3100 is the last of the fixed order");
 
 // The check of the rule at `index` of the fixed order, with that rule's fields.
-RuleOutcome CheckRule(size_t index, const CheckContext& context, const PasswordPolicy& policy) {
+RuleOutcome CheckRule(size_t index, const CheckContext& context, const PasswordPolicy& policy,
+                      DictionaryAccess* dictionary_access) {
   switch (kRuleCodes[index]) {
     case 1000:
       return CheckRule1000(context, policy.rule1000);
@@ -38,7 +39,7 @@ RuleOutcome CheckRule(size_t index, const CheckContext& context, const PasswordP
     case 2900:
       return CheckRule2900(context, policy.rule2900);
     case 3000:
-      return CheckRule3000(context, policy.rule3000);
+      return CheckRule3000(context, policy.rule3000, dictionary_access);
     case 3100: {
       const char16_t* const char_sets[6] = {policy.rule2000.CharSet, policy.rule2100.CharSet,
                                             policy.rule2200.CharSet, policy.rule2300.CharSet,
@@ -51,13 +52,14 @@ RuleOutcome CheckRule(size_t index, const CheckContext& context, const PasswordP
 
 }  // namespace
 
-bool EvaluatePolicy(RuleResults& results, const CheckContext& context,
-                    const PasswordPolicy& policy) {
+bool EvaluatePolicy(RuleResults& results, const CheckContext& context, const PasswordPolicy& policy,
+                    DictionaryAccess* dictionary_access) {
   for (RuleOutcome& outcome : results.Outcome) outcome = RuleOutcome::kNotEvaluated;
   results.Acceptable = 1;
   // Every enabled rule runs, also after a failure: the rejection request names them all.
   for (size_t i = 0; i < kRuleCount; ++i) {
-    if (IsRuleEnabled(policy, i)) results.Outcome[i] = CheckRule(i, context, policy);
+    if (IsRuleEnabled(policy, i))
+      results.Outcome[i] = CheckRule(i, context, policy, dictionary_access);
   }
   ComputeVerdict(results, policy);
   return results.Acceptable != 0;

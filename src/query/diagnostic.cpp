@@ -31,6 +31,8 @@ constexpr DiagnosticText kTexts[] = {
     {QueryFailure::kUnreachable, "", false, "QueryHVS: Remote port was unreachable!\n"},
     {QueryFailure::kReceive, "", false,
      "QueryHVS: Unexpected error while receiving data from the server (%d)!\n"},
+    {QueryFailure::kOtherSender, "QueryHVS: No reply from host <", true,
+     ">; datagrams from other senders ignored (%d)!\n"},
 };
 
 // The longest prefix of `text` of at most `budget` bytes that ends on a character boundary

@@ -18,11 +18,13 @@ enum class QueryFailure {
   kSelect,       // select failed
   kUnreachable,  // recvfrom reported WSAECONNRESET
   kReceive,      // recvfrom failed otherwise
+  kOtherSender,  // no reply from the host asked; datagrams from other senders were dropped
 };
 
 // Composes the diagnostic of `failure` into `out` (kDiagnosticSize bytes), with `error` as
-// the socket error code and `host` (ANSI, may be null) as the configured host. A host too long
-// for the buffer is cut on a character boundary so the text keeps its end. Always terminated.
+// the socket error code (for kOtherSender the number of datagrams dropped) and `host` (ANSI, may be
+// null) as the configured host. A host too long for the buffer is cut on a character boundary so
+// the text keeps its end. Always terminated.
 void ComposeDiagnostic(QueryFailure failure, const char* host, int error,
                        char (&out)[kDiagnosticSize]);
 

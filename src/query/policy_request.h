@@ -11,12 +11,14 @@
 
 namespace hvn {
 
-// Where and how to ask: the settings the clients keep (server list, port, time-out, retries).
+// Where and how to ask: the settings the clients keep (server list, port, time-out, retries,
+// whether only the server asked may answer).
 struct QuerySettings {
   const char* server_list;  // ANSI multi-string, or null: no server is asked
   uint32_t port;
   uint32_t timeout_ms;
   uint32_t retries;
+  uint32_t strict_reply_sender = 0;  // non-zero: replies only from the address and port asked
 };
 
 #ifdef _WIN32

@@ -8,7 +8,7 @@ namespace {
 void Send(const QuerySettings& settings, const char16_t* domain, const char16_t* request,
           char16_t* reply, size_t reply_bytes) {
   QueryPolicyServers(settings.server_list, domain, settings.port, request, settings.timeout_ms,
-                     settings.retries, reply, reply_bytes);
+                     settings.retries, reply, reply_bytes, settings.strict_reply_sender != 0);
 }
 
 }  // namespace

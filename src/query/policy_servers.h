@@ -41,12 +41,13 @@ void SweepPolicyServers(const QueryTransport& transport, const char* server_list
                         uint32_t timeout_ms, uint32_t retries, char16_t* reply, size_t reply_bytes);
 
 #ifdef _WIN32
-// SweepPolicyServers over UDP: each server is asked with QueryHVS. Blocks the caller for up
-// to `timeout_ms` per matching entry per sweep. On return `reply` holds the first non-empty
-// reply or only zeros. `port`'s low 16 bits are the UDP port.
+// SweepPolicyServers over UDP: each server is asked with QueryHVS (with `strict_sender`, only
+// its own address and port can answer). Blocks the caller for up to `timeout_ms` per matching
+// entry per sweep. On return `reply` holds the first non-empty reply or only zeros. `port`'s
+// low 16 bits are the UDP port.
 void QueryPolicyServers(const char* server_list, const char16_t* domain, uint32_t port,
                         const char16_t* request, uint32_t timeout_ms, uint32_t retries,
-                        char16_t* reply, size_t reply_bytes);
+                        char16_t* reply, size_t reply_bytes, bool strict_sender = false);
 #endif
 
 }  // namespace hvn

@@ -28,18 +28,21 @@ bool IsSendableAddress(uint32_t address);
 
 // Asks `host` (ANSI: a dotted address or a host name) on UDP port `port` (low 16 bits):
 // sends `request` (NUL-terminated UTF-16) with every BEL as NUL, two bytes per character and
-// no terminator, and waits up to `timeout_ms` for one datagram from any sender. On return
+// no terminator, and waits up to `timeout_ms` for one datagram from any sender; with
+// `strict_sender` only a datagram from the address and port the request went to is taken,
+// any other is dropped and the wait goes on for the rest of the same time-out. On return
 // `reply` (`reply_bytes` bytes) holds that datagram, cut to reply_bytes - 2 bytes, with every
 // BEL before its first NUL turned into NUL and the rest zero; or only zeros when nothing
 // usable came. Failures are composed as "QueryHVS: ..." texts for the debugger channel only.
 void QueryHVS(const char* host, uint32_t port, const char16_t* request, uint32_t timeout_ms,
-              char16_t* reply, size_t reply_bytes);
+              char16_t* reply, size_t reply_bytes, bool strict_sender = false);
 
 // QueryHVS that also hands back its diagnostic: empty when the transaction went well (an
-// answer or a plain time-out), else the text of the first failure.
+// answer or a plain time-out), else the text of the first failure (a strict wait that ended
+// without the host's reply after dropping other senders' datagrams is one).
 void QueryHVSDiagnosed(const char* host, uint32_t port, const char16_t* request,
                        uint32_t timeout_ms, char16_t* reply, size_t reply_bytes,
-                       char (&diagnostic)[kDiagnosticSize]);
+                       char (&diagnostic)[kDiagnosticSize], bool strict_sender = false);
 
 }  // namespace hvn
 

@@ -60,9 +60,19 @@ bool IsSendableAddress(uint32_t address) {
   return address != INADDR_BROADCAST;
 }
 
+namespace {
+
+// True when a datagram from `sender` comes from the address and port the request went to.
+bool IsSameEndpoint(const sockaddr_in& sender, const sockaddr_in& destination) {
+  return sender.sin_family == AF_INET && sender.sin_addr.s_addr == destination.sin_addr.s_addr &&
+         sender.sin_port == destination.sin_port;
+}
+
+}  // namespace
+
 void QueryHVSDiagnosed(const char* host, uint32_t port, const char16_t* request,
                        uint32_t timeout_ms, char16_t* reply, size_t reply_bytes,
-                       char (&diagnostic)[kDiagnosticSize]) {
+                       char (&diagnostic)[kDiagnosticSize], bool strict_sender) {
   diagnostic[0] = '\0';
   if (reply == nullptr) reply_bytes = 0;
   ClearReply(reply, reply_bytes);
@@ -111,42 +121,71 @@ void QueryHVSDiagnosed(const char* host, uint32_t port, const char16_t* request,
     return;
   }
 
-  fd_set readable;
-  FD_ZERO(&readable);
-  FD_SET(socket.Get(), &readable);
-  timeval limit;
-  limit.tv_sec = static_cast<long>(timeout_ms / 1000);
-  limit.tv_usec = static_cast<long>(timeout_ms % 1000) * 1000;
-  int ready = ::select(0, &readable, nullptr, nullptr, &limit);
-  if (ready == SOCKET_ERROR) {
-    ComposeDiagnostic(QueryFailure::kSelect, host, ::WSAGetLastError(), diagnostic);
-    return;
-  }
-  if (ready == 0 || !FD_ISSET(socket.Get(), &readable)) return;  // time-out: no reply
+  // With `strict_sender` a datagram from anyone but the destination is dropped and the wait
+  // goes on for what is left of the time-out, so a flood of forged datagrams cannot stretch it.
+  const DWORD started = ::GetTickCount();
+  int dropped = 0;
+  for (;;) {
+    // The first wait is the whole time-out, exactly as without the strict check.
+    const DWORD elapsed = dropped == 0 ? 0 : ::GetTickCount() - started;
+    const uint32_t remaining = elapsed >= timeout_ms ? 0 : timeout_ms - elapsed;
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(socket.Get(), &readable);
+    timeval limit;
+    limit.tv_sec = static_cast<long>(remaining / 1000);
+    limit.tv_usec = static_cast<long>(remaining % 1000) * 1000;
+    int ready = ::select(0, &readable, nullptr, nullptr, &limit);
+    if (ready == SOCKET_ERROR) {
+      ComposeDiagnostic(QueryFailure::kSelect, host, ::WSAGetLastError(), diagnostic);
+      return;
+    }
+    if (ready == 0 || !FD_ISSET(socket.Get(), &readable)) {  // time-out: no reply
+      if (dropped > 0) ComposeDiagnostic(QueryFailure::kOtherSender, host, dropped, diagnostic);
+      return;
+    }
 
-  size_t receive_limit = ReceiveLimit(reply_bytes);
-  if (receive_limit > INT_MAX) receive_limit = INT_MAX & ~1u;
-  int received = ::recvfrom(socket.Get(), reinterpret_cast<char*>(reply),
-                            static_cast<int>(receive_limit), 0, nullptr, nullptr);
-  if (received == SOCKET_ERROR) {
-    int error = ::WSAGetLastError();
+    size_t receive_limit = ReceiveLimit(reply_bytes);
+    if (receive_limit > INT_MAX) receive_limit = INT_MAX & ~1u;
+    sockaddr_in sender;
+    ZeroMemory(&sender, sizeof(sender));
+    int sender_size = sizeof(sender);
+    int received =
+        ::recvfrom(socket.Get(), reinterpret_cast<char*>(reply), static_cast<int>(receive_limit), 0,
+                   strict_sender ? reinterpret_cast<sockaddr*>(&sender) : nullptr,
+                   strict_sender ? &sender_size : nullptr);
+    int error = received == SOCKET_ERROR ? ::WSAGetLastError() : 0;
+    if (strict_sender && (error == 0 || error == WSAEMSGSIZE) &&
+        !IsSameEndpoint(sender, destination)) {
+      ClearReply(reply, reply_bytes);
+      ++dropped;
+      if (remaining == 0) {
+        ComposeDiagnostic(QueryFailure::kOtherSender, host, dropped, diagnostic);
+        return;
+      }
+      continue;
+    }
     if (error == WSAEMSGSIZE) {
       // A longer datagram still fills the buffer: it is the reply, cut to what fits.
       ConvertReceivedReply(reply, reply_bytes, receive_limit);
       return;
     }
-    ClearReply(reply, reply_bytes);
-    ComposeDiagnostic(error == WSAECONNRESET ? QueryFailure::kUnreachable : QueryFailure::kReceive,
-                      host, error, diagnostic);
+    if (error != 0) {
+      ClearReply(reply, reply_bytes);
+      ComposeDiagnostic(
+          error == WSAECONNRESET ? QueryFailure::kUnreachable : QueryFailure::kReceive, host, error,
+          diagnostic);
+      return;
+    }
+    ConvertReceivedReply(reply, reply_bytes, static_cast<size_t>(received));
     return;
   }
-  ConvertReceivedReply(reply, reply_bytes, static_cast<size_t>(received));
 }
 
 void QueryHVS(const char* host, uint32_t port, const char16_t* request, uint32_t timeout_ms,
-              char16_t* reply, size_t reply_bytes) {
+              char16_t* reply, size_t reply_bytes, bool strict_sender) {
   char diagnostic[kDiagnosticSize];
-  QueryHVSDiagnosed(host, port, request, timeout_ms, reply, reply_bytes, diagnostic);
+  QueryHVSDiagnosed(host, port, request, timeout_ms, reply, reply_bytes, diagnostic, strict_sender);
   if (diagnostic[0] != '\0') ::OutputDebugStringA(diagnostic);
 }
 

@@ -12,6 +12,7 @@ namespace {
 
 using test::RegistryTest;
 constexpr size_t kWaitParamsSize = ClientSettings::kWaitParamsSize;
+constexpr size_t kFoldersSize = ClientSettings::kDictionaryPathsSize;
 using ClientSettingsRandomTest = RegistryTest;
 
 uint32_t ExpectedNumber(const test::RegistryTestKey& tree, const char* name, uint32_t fallback) {
@@ -36,6 +37,7 @@ TEST_F(ClientSettingsRandomTest, AnyStoredValuesLoadSafely) {
       {"HVS_Port", &ClientSettings::HVS_Port, 1333},
       {"Timeout", &ClientSettings::Timeout, 2000},
       {"Retries", &ClientSettings::Retries, 2},
+      {"StrictReplySender", &ClientSettings::StrictReplySender, 0},
   };
   ClientSettings settings;
   for (int round = 0; round < test::kRandomRounds; ++round) {
@@ -43,6 +45,7 @@ TEST_F(ClientSettingsRandomTest, AnyStoredValuesLoadSafely) {
     random.Store(tree_, "", "HVServers", {0, 1, 2, 3});
     random.Store(tree_, "", "WaitParams", {kWaitParamsSize - 2, kWaitParamsSize});
     for (const Number& number : numbers) random.Store(tree_, "", number.name, {4});
+    random.Store(tree_, "", "DictionaryPaths", {kFoldersSize - 2, kFoldersSize});
 
     ASSERT_EQ(settings.Load(tree_.root(), ""), 0u) << "round " << round;
 
@@ -66,6 +69,9 @@ TEST_F(ClientSettingsRandomTest, AnyStoredValuesLoadSafely) {
         expected = filled;
     }
     EXPECT_EQ(std::string(settings.WaitParams, kWaitParamsSize), expected) << "round " << round;
+    // Whatever was stored, the folder list ends inside its field.
+    EXPECT_EQ(std::string(settings.DictionaryPaths + kFoldersSize - 2, 2), std::string(2, '\0'))
+        << "round " << round;
   }
 }
 

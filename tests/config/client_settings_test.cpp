@@ -160,6 +160,43 @@ TEST_F(ClientSettingsTest, WaitParamsMustEndInsideItsField) {
   }
 }
 
+TEST_F(ClientSettingsTest, TrustSettingsAreOffUnlessStoredWithTheirTypes) {
+  constexpr size_t kSize = ClientSettings::kDictionaryPathsSize;
+  const std::string folders("C:\\Dict\0\\\\files\\policy\0\0", 24);
+  struct Case {
+    const char* name;
+    DWORD type;
+    std::string stored;
+    uint32_t strict;      // StrictReplySender after the load
+    std::string folders;  // DictionaryPaths after the load, up to its first empty entry
+  };
+  const Case cases[] = {
+      {"StrictReplySender", REG_DWORD, std::string("\x01\0\0\0", 4), 1, ""},
+      {"StrictReplySender", REG_SZ, std::string("1\0", 2), 0, ""},
+      {"DictionaryPaths", REG_MULTI_SZ, folders, 0, folders},
+      {"DictionaryPaths", REG_MULTI_SZ, std::string("\0\0", 2), 0, ""},
+      {"DictionaryPaths", REG_SZ, std::string("C:\\Dict\0", 8), 0, ""},
+      {"DictionaryPaths", REG_BINARY, folders, 0, ""},
+      // The right type but not whole: no dictionary is opened rather than every one.
+      {"DictionaryPaths", REG_MULTI_SZ, std::string(kSize + 1, 'a'), 0,
+       std::string(kUnusableFolderList, sizeof(kUnusableFolderList))},
+      {"DictionaryPaths", REG_MULTI_SZ, std::string(kSize, 'a'), 0,
+       std::string(kUnusableFolderList, sizeof(kUnusableFolderList))},
+  };
+  ClientSettings settings;
+  EXPECT_EQ(settings.StrictReplySender, 0u);
+  EXPECT_EQ(std::string(settings.DictionaryPaths, kSize), std::string(kSize, '\0'));
+  for (const Case& c : cases) {
+    test::DeleteKeyRecursively(tree_.root(), kKey);
+    tree_.SetValue(kKey, c.name, c.type, c.stored);
+    EXPECT_EQ(settings.Load(tree_.root(), kKey), 0u) << c.name << " type " << c.type;
+    EXPECT_EQ(settings.StrictReplySender, c.strict) << c.name << " type " << c.type;
+    std::string expected = c.folders + std::string(kSize - c.folders.size(), '\0');
+    EXPECT_EQ(std::string(settings.DictionaryPaths, kSize), expected)
+        << c.name << " type " << c.type;
+  }
+}
+
 TEST_F(ClientSettingsTest, IsNeverWritten) {
   ClientSettings settings;
   EXPECT_EQ(settings.WriteValues(tree_.root()), 50u);

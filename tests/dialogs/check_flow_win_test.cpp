@@ -12,6 +12,7 @@
 #include "dialogs/dialog_test_fixture_win.h"
 #include "dialogs/nt_dialog_handlers.h"
 #include "dialogs/password_dialog_state.h"
+#include "support/temp_dir.h"
 
 namespace hvn::test {
 namespace {
@@ -208,6 +209,68 @@ TEST_F(CheckFlowTest, LetsTheChangeThroughWhereTheCheckCannotDecide) {
       ASSERT_TRUE(WaitForWatcherThread(watcher_, 30000));
       host_.reset();
     }
+  }
+}
+
+// A script payload holds the path with every backslash escaped.
+std::string Escaped(const std::string& path) {
+  std::string escaped;
+  for (char c : path) {
+    escaped.push_back(c);
+    if (c == '\\') escaped.push_back('\\');
+  }
+  return escaped;
+}
+
+TEST_F(CheckFlowTest, TrustSettingsChooseTheReplyAndTheDictionary) {
+  const KindSetup& kind = kKinds[0];
+  TempDir dir;
+  const std::string words = dir.WriteFile("words.dic", "HEADING\r\nPASSWORD\r\n");
+  const std::string outside = dir.path() + "\\sub";  // a folder the dictionary is not in
+  struct Case {
+    const char* name;
+    std::string folders;  // DictionaryPaths as one entry, or none
+    std::string dict;     // the dictionary path the policy names
+    uint32_t strict;      // StrictReplySender
+    const char* decoy;    // "decoy" when a datagram from another port comes first
+    bool refused;         // the dictionary was searched and found the password
+  };
+  const Case cases[] = {
+      {"no folder list", "", words, 0, "", true},
+      {"inside the listed folder", dir.path(), words, 0, "", true},
+      {"listed folder, other case", dir.path(), words, 0, "", true},
+      {"outside the listed folder", outside, words, 0, "", false},
+      {"\"..\" in the path", outside, outside + "\\..\\words.dic", 0, "", false},
+      {"decoy taken as the policy", "", words, 0, " decoy", false},
+      {"decoy dropped", "", words, 1, " decoy", true},
+  };
+  for (const Case& c : cases) {
+    std::string folders = c.folders;
+    if (std::string(c.name) == "listed folder, other case") {
+      for (char& ch : folders) ch = static_cast<char>(::toupper(static_cast<unsigned char>(ch)));
+    }
+    std::memset(settings_.DictionaryPaths, 0, sizeof(settings_.DictionaryPaths));
+    std::memcpy(settings_.DictionaryPaths, folders.data(), folders.size());
+    settings_.StrictReplySender = c.strict;
+    ServeBoth();
+    Script("30_POLICY\t*\t*\treply" + std::string(c.decoy) + "\t3000\t" + Escaped(c.dict) +
+           "\t0\t0\t4\\a\n30_REJECTION_MESSAGE\t*\t*\treply\tIn the dictionary ({codes})\n");
+    Fields fields = Prepare(kind);
+    ClearRecordedBoxes();
+    TypeAndConfirm(fields, L"OldSecret1", L"MyPassword1", L"MyPassword1");
+    std::vector<RecordedBox> boxes = RecordedBoxes();
+    if (c.refused) {
+      EXPECT_EQ(host_->OwnOkCount(), 0) << c.name;
+      ASSERT_EQ(boxes.size(), 1u) << c.name;
+      EXPECT_EQ(boxes[0].Text, u"In the dictionary (3000)") << c.name;
+    } else {
+      // Not evaluable, or no dictionary at all: nothing refuses the password.
+      EXPECT_EQ(host_->OwnOkCount(), 1) << c.name;
+      EXPECT_TRUE(boxes.empty()) << c.name;
+    }
+    StopWatching(watcher_);
+    ASSERT_TRUE(WaitForWatcherThread(watcher_, 30000));
+    host_.reset();
   }
 }
 

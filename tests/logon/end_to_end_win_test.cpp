@@ -219,19 +219,16 @@ TEST_F(EndToEndTest, EveryWatchedCallWatchesAgain) {
 }
 
 // Ctrl+Alt+Del, Cancel while the policy message is still being fetched, Ctrl+Alt+Del again.
-struct CancelWhenMarked {
+struct CancelWhenAsked {
   TestGinaControl* gina;
+  const PolicyServerProcess* server;
 };
 
-void CancelOnceMarked(void* data) {
-  TestGinaControl* gina = static_cast<CancelWhenMarked*>(data)->gina;
-  HWND dialog = nullptr;
-  WaitUntil([&] {
-    dialog = static_cast<HWND>(gina->dialog);
-    wchar_t title[64] = {};
-    if (dialog != nullptr) ::GetWindowTextW(dialog, title, 64);
-    return std::wstring(title).find(L"(HVN)") != std::wstring::npos;
-  });
+// Cancels the dialog once its handler has asked for the policy message (and so waits for it).
+void CancelOnceAsked(void* data) {
+  auto* run = static_cast<CancelWhenAsked*>(data);
+  run->server->WaitForLoggedRequests(1, 20000);
+  HWND dialog = static_cast<HWND>(run->gina->dialog);
   if (dialog != nullptr) ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
 }
 
@@ -259,8 +256,8 @@ TEST_F(EndToEndTest, ACallIsWatchedWhileAnEarlierThreadIsStillInItsHandler) {
   StartWinlogon();
   std::wcscpy(gina_->user_name, L"slow");
   {
-    CancelWhenMarked cancel{gina_};
-    BackgroundThread driver(CancelOnceMarked, &cancel);
+    CancelWhenAsked cancel{gina_, &server_};
+    BackgroundThread driver(CancelOnceAsked, &cancel);
     EXPECT_EQ(bench_.LoggedOnSAS(), 2);
     ASSERT_TRUE(driver.Join());
   }

@@ -237,6 +237,34 @@ TEST_F(QueryUdpTest, ReplyFromAnotherPortIsTaken) {
   EXPECT_EQ(ReplyText(), u"from elsewhere");
 }
 
+TEST_F(QueryUdpTest, StrictSenderTakesOnlyTheReplyOfTheAddressAndPortAsked) {
+  constexpr char kIgnored[] =
+      "QueryHVS: No reply from host <127.0.0.1>; datagrams from other senders ignored (1)!\n";
+  struct Case {
+    const char* action;  // the decoy comes first, from another port or another address
+    bool strict;
+    std::u16string reply;
+    const char* diagnostic;
+  };
+  const Case cases[] = {
+      {"reply decoy", false, u"decoy", ""},  // as ever: the first datagram is the reply
+      {"reply decoy other-address=127.0.0.2", false, u"decoy", ""},
+      {"reply decoy", true, u"the real one", ""},
+      {"reply decoy other-address=127.0.0.2", true, u"the real one", ""},
+      {"reply other-port", true, u"", kIgnored},
+      {"reply other-address=127.0.0.2", true, u"", kIgnored},
+      {"reply", true, u"the real one", ""},
+  };
+  for (const Case& c : cases) {
+    Script(std::string("*\t*\t*\t") + c.action + "\tthe real one");
+    char diagnostic[kDiagnosticSize];
+    QueryHVSDiagnosed("127.0.0.1", server_.port(), u"R\a", 500, reply_, sizeof(reply_), diagnostic,
+                      c.strict);
+    EXPECT_EQ(ReplyText(), c.reply) << c.action << (c.strict ? " strict" : "");
+    EXPECT_STREQ(diagnostic, c.diagnostic) << c.action << (c.strict ? " strict" : "");
+  }
+}
+
 TEST_F(QueryUdpTest, GarbageRepliesLeaveATerminatedBuffer) {
   struct Case {
     const char* script;

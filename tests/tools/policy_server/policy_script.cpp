@@ -123,6 +123,10 @@ bool ParseAction(const std::string& action, ScriptRule& rule) {
       rule.pad_to_bytes = static_cast<size_t>(std::strtoul(word.c_str() + 4, nullptr, 10));
     } else if (word == "other-port") {
       rule.other_port = true;
+    } else if (word.rfind("other-address=", 0) == 0) {
+      rule.other_address = word.substr(14);
+    } else if (word == "decoy") {
+      rule.decoy = true;
     } else {
       return false;
     }
@@ -317,6 +321,8 @@ ScriptAnswer AnswerRequest(const PolicyScript& script, const std::string& wire) 
     answer.send = true;
     answer.delay_ms = rule.delay_ms;
     answer.other_port = rule.other_port;
+    answer.other_address = rule.other_address;
+    answer.decoy = rule.decoy;
     if (rule.mode == ReplyMode::kRaw) {
       answer.datagram = rule.bytes;
     } else {

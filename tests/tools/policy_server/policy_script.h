@@ -15,6 +15,9 @@
 //   silent       send nothing
 //   delay=MS     wait MS milliseconds before sending
 //   other-port   send from another socket (another local port) than the one asked
+//   other-address=A  send from a socket bound to loopback address A (127.x.y.z), another port
+//   decoy        first send the text "decoy" from the other socket (other-port by default),
+//                then the reply itself from the socket asked
 //   pad=BYTES    append 'x' characters until the datagram has BYTES bytes
 // PAYLOAD is the rest of the line, TABs included. In a reply these escapes stand for
 // characters: \a BEL, \0 NUL, \t TAB, \n LF, \r CR, \\ backslash, \uXXXX any UTF-16 unit;
@@ -38,6 +41,8 @@ struct ScriptRule {
   ReplyMode mode = ReplyMode::kSilent;
   uint32_t delay_ms = 0;
   bool other_port = false;
+  std::string other_address;  // empty: 127.0.0.1
+  bool decoy = false;
   size_t pad_to_bytes = 0;
   std::u16string text;  // kReply: the payload with its escapes decoded
   std::string bytes;    // kRaw
@@ -56,6 +61,8 @@ struct ScriptAnswer {
   bool send = false;
   uint32_t delay_ms = 0;
   bool other_port = false;
+  std::string other_address;
+  bool decoy = false;
   std::string datagram;  // the reply's bytes
 };
 

@@ -218,18 +218,25 @@ void TestPolicyServer::Answer(const std::string& wire, const sockaddr_in& sender
   if (answer.delay_ms > 0) Sleep(answer.delay_ms);
   SOCKET from = socket_;
   SOCKET other = INVALID_SOCKET;
-  if (answer.other_port) {
+  if (answer.other_port || !answer.other_address.empty() || answer.decoy) {
     other = socket(AF_INET, SOCK_DGRAM, 0);
     sockaddr_in local;
     ZeroMemory(&local, sizeof(local));
     local.sin_family = AF_INET;
-    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (other == INVALID_SOCKET ||
+    local.sin_addr.s_addr = answer.other_address.empty() ? htonl(INADDR_LOOPBACK)
+                                                         : inet_addr(answer.other_address.c_str());
+    if (other == INVALID_SOCKET || !IsLoopback(local) ||
         bind(other, reinterpret_cast<sockaddr*>(&local), sizeof(local)) == SOCKET_ERROR) {
       if (other != INVALID_SOCKET) closesocket(other);
       return;
     }
-    from = other;
+    if (answer.decoy) {
+      const char decoy[] = {'d', 0, 'e', 0, 'c', 0, 'o', 0, 'y', 0};
+      sendto(other, decoy, sizeof(decoy), 0, reinterpret_cast<const sockaddr*>(&sender),
+             sizeof(sender));
+    } else {
+      from = other;
+    }
   }
   sendto(from, answer.datagram.data(), static_cast<int>(answer.datagram.size()), 0,
          reinterpret_cast<const sockaddr*>(&sender), sizeof(sender));
