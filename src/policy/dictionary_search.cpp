@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/ansi_text.h"
+#include "platform/secure_zero.h"
 
 namespace hvn {
 namespace {
@@ -102,7 +103,9 @@ DictionarySearch<Unit>::~DictionarySearch() {
   totals.full_range_searches += stats_.full_range_searches;
   totals.bounded_searches += stats_.bounded_searches;
   totals.probes += stats_.probes;
-  std::memset(data_, 0, sizeof(data_));
+  // The windows and the remembered lines tell where the password's pieces were looked for.
+  platform::SecureZero(data_, sizeof(data_));
+  platform::SecureZero(anchors_, sizeof(anchors_));
 }
 
 template <typename Unit>
@@ -310,33 +313,41 @@ uint64_t DictionarySearch<Unit>::GuessBlock(const Unit* key, size_t length, uint
     high_count = anchor->count;
     std::memcpy(high, anchor->codes, sizeof(high));
   }
-  if (low_count < 0 || high_count < 0) return fallback;
-  // Every line between lo and hi shares their common beginning: only what follows it tells
-  // where in the range a text lies.
-  int common = 0;
-  while (common < low_count && common < high_count && low[common] == high[common]) ++common;
-  UpdateCodeModel();
-  // Where a text sits among all texts with the same beginning, were the codes after it drawn
-  // independently with the frequencies seen so far: codes never seen take no room, so a key
-  // with a code that no entry holds is placed at the boundary where it belongs.
-  auto value = [this, common](const uint32_t* codes, int count) {
-    double result = 0;
-    double scale = 1;
-    for (int i = common; i < count && scale > 1e-12; ++i) {
-      uint32_t bucket = std::min<uint32_t>(codes[i], kCodeBuckets - 1);
-      result += code_below_[bucket] * scale;
-      scale *= code_share_[bucket];
+  uint64_t block = fallback;
+  if (low_count >= 0 && high_count >= 0) {
+    // Every line between lo and hi shares their common beginning: only what follows it tells
+    // where in the range a text lies.
+    int common = 0;
+    while (common < low_count && common < high_count && low[common] == high[common]) ++common;
+    UpdateCodeModel();
+    // Where a text sits among all texts with the same beginning, were the codes after it drawn
+    // independently with the frequencies seen so far: codes never seen take no room, so a key
+    // with a code that no entry holds is placed at the boundary where it belongs.
+    auto value = [this, common](const uint32_t* codes, int count) {
+      double result = 0;
+      double scale = 1;
+      for (int i = common; i < count && scale > 1e-12; ++i) {
+        uint32_t bucket = std::min<uint32_t>(codes[i], kCodeBuckets - 1);
+        result += code_below_[bucket] * scale;
+        scale *= code_share_[bucket];
+      }
+      return result;
+    };
+    double wanted_value = value(wanted, wanted_count);
+    double below = wanted_value - value(low, low_count);
+    double above = value(high, high_count) - wanted_value;
+    if (below <= 0) {
+      block = lo / kBlockUnits;
+    } else if (above <= 0) {
+      block = hi / kBlockUnits;
+    } else {
+      double fraction = below / (below + above);
+      block = (lo + static_cast<uint64_t>(fraction * static_cast<double>(hi - lo))) / kBlockUnits;
     }
-    return result;
-  };
-  double wanted_value = value(wanted, wanted_count);
-  double below = wanted_value - value(low, low_count);
-  double above = value(high, high_count) - wanted_value;
-  if (below <= 0) return lo / kBlockUnits;
-  if (above <= 0) return hi / kBlockUnits;
-  double fraction = below / (below + above);
-  uint64_t position = lo + static_cast<uint64_t>(fraction * static_cast<double>(hi - lo));
-  return position / kBlockUnits;
+  }
+  // The key's codes are a piece of the password.
+  Wipe(wanted, kGuessUnits);
+  return block;
 }
 
 template <typename Unit>
