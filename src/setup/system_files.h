@@ -1,4 +1,4 @@
-// Files in the system directory, as the installers look for them. Windows build.
+// Files in the system and Windows directories, as the installers look for them. Windows build.
 #ifndef HVN_SETUP_SYSTEM_FILES_H_
 #define HVN_SETUP_SYSTEM_FILES_H_
 
@@ -15,6 +15,9 @@ bool FileExists(const char* path);
 // Returns false, with `out` empty, when the system directory cannot be determined or the
 // whole path does not fit: a path cut short would name another file.
 bool SystemDirectoryPath(const char* name, char* out, size_t capacity);
+
+// The same for "<Windows directory>\<name>".
+bool WindowsDirectoryPath(const char* name, char* out, size_t capacity);
 
 }  // namespace hvn
 

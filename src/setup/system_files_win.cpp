@@ -16,12 +16,17 @@ bool FileExists(const char* path) {
   return true;
 }
 
-bool SystemDirectoryPath(const char* name, char* out, size_t capacity) {
+namespace {
+
+// Forms "<directory>\<name>" in `out`, the directory as `get_directory` reports it; false
+// (and `out` empty) when the directory cannot be determined or the whole path does not fit.
+bool DirectoryPath(UINT(WINAPI* get_directory)(LPSTR, UINT), const char* name, char* out,
+                   size_t capacity) {
   if (out == nullptr || capacity == 0) return false;
   out[0] = '\0';
   if (name == nullptr) name = "";
   char directory[MAX_PATH + 1];
-  UINT length = ::GetSystemDirectoryA(directory, sizeof(directory));
+  UINT length = get_directory(directory, sizeof(directory));
   // 0 is a failure; a length of the buffer or more is the size the call would have needed.
   if (length == 0 || length >= sizeof(directory)) return false;
   size_t name_length = std::strlen(name);
@@ -30,6 +35,16 @@ bool SystemDirectoryPath(const char* name, char* out, size_t capacity) {
   out[length] = '\\';
   std::memcpy(out + length + 1, name, name_length + 1);
   return true;
+}
+
+}  // namespace
+
+bool SystemDirectoryPath(const char* name, char* out, size_t capacity) {
+  return DirectoryPath(::GetSystemDirectoryA, name, out, capacity);
+}
+
+bool WindowsDirectoryPath(const char* name, char* out, size_t capacity) {
+  return DirectoryPath(::GetWindowsDirectoryA, name, out, capacity);
 }
 
 }  // namespace hvn

@@ -1,5 +1,3 @@
-#include <cstring>
-
 #include "platform/platform_id.h"
 #include "platform/win.h"
 #include "setup/client_config_file.h"
@@ -28,21 +26,6 @@ constexpr ActionOutcome kNoPath{0, kSetupFailure};
 
 bool Is9x() {
   return GetPlatformId() == kPlatformWindows9x;
-}
-
-// Forms "<Windows directory>\<name>" in `out`; false (and `out` empty) when the directory
-// cannot be determined or the whole path does not fit, so a path is never cut.
-bool WindowsDirectoryPath(const char* name, char* out, size_t capacity) {
-  out[0] = '\0';
-  char directory[MAX_PATH] = {};
-  UINT length = ::GetWindowsDirectoryA(directory, sizeof(directory));
-  if (length == 0 || length >= sizeof(directory)) return false;
-  size_t name_length = std::strlen(name);
-  if (length + 1 + name_length + 1 > capacity) return false;
-  std::memcpy(out, directory, length);
-  out[length] = '\\';
-  std::memcpy(out + length + 1, name, name_length + 1);
-  return true;
 }
 
 ActionOutcome ActivationFailure(ActivationResult result) {
