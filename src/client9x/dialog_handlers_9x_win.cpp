@@ -18,18 +18,8 @@ constexpr uint32_t kExpiredConfirmPosition = 6;
 // Records the fields found and what every 9x kind records with them, then shows the policy
 // message and subclasses the dialog. The 9x dialogs show no user name and no domain field.
 void FinishPreparation(HWND dialog, HWND old_field, HWND new_field, HWND confirm_field) {
-  {
-    DialogStateLock lock;
-    PasswordDialogState& state = DialogState();
-    state.OldPasswordField = old_field;
-    state.NewPasswordField = new_field;
-    state.ConfirmField = confirm_field;
-    state.UserNameField = nullptr;
-    state.DomainField = nullptr;
-    CopyText(state.UserName, kDialogTextSize, kDefaultUserName);
-    ReadAuthenticatingAgent();
-    state.RejectionOwner = nullptr;  // the rejection box has no owner on 9x
-  }
+  // The rejection box has no owner on 9x.
+  RecordPositionalFields(old_field, new_field, confirm_field, ReadAuthenticatingAgent, nullptr);
   ShowPolicyMessageOnPrepare(dialog);
   SubclassDialog(dialog, GuardedPasswordDialogProc);
 }

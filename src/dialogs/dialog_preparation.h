@@ -24,6 +24,13 @@ void ShowPolicyMessageOnPrepare(HWND owner);
 // `procedure` already, is left as it is. Takes the record's lock.
 void SubclassDialog(HWND dialog, WNDPROC procedure);
 
+// Records the fields of a dialog that shows no user name and no domain field: the three
+// password fields (null: none), no user-name or domain field, "HVN_DefaultUser", whatever
+// `read_domain` records (when not null) and `rejection_owner` as the owner of a later
+// rejection box. Takes the record's lock, and holds it only while recording.
+void RecordPositionalFields(HWND old_field, HWND new_field, HWND confirm_field,
+                            void (*read_domain)(), HWND rejection_owner);
+
 // Prepares a dialog whose fields are found by position and that shows no user name: marks it,
 // finds the fields (`old_position` 0: no old-password field), records "HVN_DefaultUser",
 // runs `read_domain`, shows the policy message and subclasses the dialog with

@@ -50,27 +50,30 @@ void SubclassDialog(HWND dialog, WNDPROC procedure) {
   if (previous != 0) state.PreviousWindowProc = reinterpret_cast<WNDPROC>(previous);
 }
 
+void RecordPositionalFields(HWND old_field, HWND new_field, HWND confirm_field,
+                            void (*read_domain)(), HWND rejection_owner) {
+  DialogStateLock lock;
+  PasswordDialogState& state = DialogState();
+  state.OldPasswordField = old_field;
+  state.NewPasswordField = new_field;
+  state.ConfirmField = confirm_field;
+  // This dialog has neither field; handles of an earlier dialog must not be used for it.
+  state.UserNameField = nullptr;
+  state.DomainField = nullptr;
+  CopyText(state.UserName, kDialogTextSize, kDefaultUserName);
+  if (read_domain != nullptr) read_domain();
+  state.RejectionOwner = rejection_owner;
+}
+
 void PreparePositionalDialog(HWND dialog, uint32_t old_position, uint32_t new_position,
                              uint32_t confirm_position, void (*read_domain)(),
                              HWND rejection_owner) {
-  PasswordDialogState& state = DialogState();
   // Outside the lock: marking sends messages to the dialog's thread.
   MarkDialogTitle(dialog);
   HWND old_field = old_position != 0 ? FindNthChildWindow(dialog, old_position) : nullptr;
   HWND new_field = FindNthChildWindow(dialog, new_position);
   HWND confirm_field = FindNthChildWindow(dialog, confirm_position);
-  {
-    DialogStateLock lock;
-    state.OldPasswordField = old_field;
-    state.NewPasswordField = new_field;
-    state.ConfirmField = confirm_field;
-    // This dialog has neither field; handles of an earlier dialog must not be used for it.
-    state.UserNameField = nullptr;
-    state.DomainField = nullptr;
-    CopyText(state.UserName, kDialogTextSize, kDefaultUserName);
-    if (read_domain != nullptr) read_domain();
-    state.RejectionOwner = rejection_owner;
-  }
+  RecordPositionalFields(old_field, new_field, confirm_field, read_domain, rejection_owner);
   ShowPolicyMessageOnPrepare(dialog);
   SubclassDialog(dialog, PasswordDialogProc);
 }
