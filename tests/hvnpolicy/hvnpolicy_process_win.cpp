@@ -1,45 +1,13 @@
 #include "hvnpolicy_process_win.h"
 
-#include <cstdio>
 #include <cstdlib>
+
+#include "support/process_files.h"
 
 namespace hvn::test {
 namespace {
 
 constexpr DWORD kBoundMs = 15000;
-
-std::string ReadFileText(const std::string& path) {
-  std::string contents;
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return contents;
-  char chunk[4096];
-  size_t read;
-  while ((read = std::fread(chunk, 1, sizeof(chunk), file)) > 0) contents.append(chunk, read);
-  std::fclose(file);
-  return contents;
-}
-
-bool WriteFileText(const std::string& path, const std::string& text) {
-  FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return false;
-  bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  return std::fclose(file) == 0 && ok;
-}
-
-// Starts `command` with the given standard handles (null: none given).
-bool Launch(std::string command, HANDLE input, HANDLE output, PROCESS_INFORMATION& started) {
-  STARTUPINFOA startup;
-  ZeroMemory(&startup, sizeof(startup));
-  startup.cb = sizeof(startup);
-  if (input != nullptr) {
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = input;
-    startup.hStdOutput = output;
-    startup.hStdError = output;
-  }
-  return CreateProcessA(nullptr, &command[0], nullptr, nullptr, input != nullptr, 0, nullptr,
-                        nullptr, &startup, &started) != 0;
-}
 
 HANDLE InheritableFile(const std::string& path, bool write) {
   SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
@@ -67,7 +35,7 @@ int RunHvnpolicy(const std::string& arguments, const std::string& input, std::st
   PROCESS_INFORMATION started;
   int status = -1;
   if (in != INVALID_HANDLE_VALUE && out != INVALID_HANDLE_VALUE &&
-      Launch("\"" + HvnpolicyProgramPath() + "\" " + arguments, in, out, started)) {
+      LaunchProcess("\"" + HvnpolicyProgramPath() + "\" " + arguments, in, out, started)) {
     if (WaitForSingleObject(started.hProcess, 60000) == WAIT_OBJECT_0) {
       DWORD code = 0;
       GetExitCodeProcess(started.hProcess, &code);
@@ -102,7 +70,7 @@ uint32_t HvnpolicyServer::Start(const std::string& folder, const std::string& ke
                         folder_ + "\\requests.log\" --stop-file \"" + folder_ +
                         "\\stop\" --lifetime 600";
   PROCESS_INFORMATION started;
-  if (!Launch(command, nullptr, nullptr, started)) return GetLastError();
+  if (!LaunchProcess(command, nullptr, nullptr, started)) return GetLastError();
   CloseHandle(started.hThread);
   process_ = started.hProcess;
   DWORD start = GetTickCount();

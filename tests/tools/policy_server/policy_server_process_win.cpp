@@ -1,30 +1,12 @@
-#include <cstdio>
 #include <cstdlib>
 
 #include "policy_server_process.h"
+#include "support/process_files.h"
 
 namespace hvn::test {
 namespace {
 
 constexpr DWORD kBoundMs = 15000;
-
-std::string ReadFileText(const std::string& path) {
-  std::string contents;
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return contents;
-  char chunk[4096];
-  size_t read;
-  while ((read = std::fread(chunk, 1, sizeof(chunk), file)) > 0) contents.append(chunk, read);
-  std::fclose(file);
-  return contents;
-}
-
-bool WriteFileText(const std::string& path, const std::string& text) {
-  FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return false;
-  bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  return std::fclose(file) == 0 && ok;
-}
 
 }  // namespace
 
@@ -53,14 +35,8 @@ uint32_t PolicyServerProcess::Start(const std::string& folder, const std::string
                         " --port-file \"" + port_file + "\" --replies \"" + folder_ +
                         "\\replies.txt\" --log \"" + folder_ + "\\requests.log\" --stop-file \"" +
                         folder_ + "\\stop\" --lifetime 600";
-  STARTUPINFOA startup;
-  ZeroMemory(&startup, sizeof(startup));
-  startup.cb = sizeof(startup);
   PROCESS_INFORMATION started;
-  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &started)) {
-    return GetLastError();
-  }
+  if (!LaunchProcess(command, nullptr, nullptr, started)) return GetLastError();
   CloseHandle(started.hThread);
   process_ = started.hProcess;
 
