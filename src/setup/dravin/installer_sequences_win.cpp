@@ -81,15 +81,10 @@ uint32_t AbortOnConfigFile(const ConfigFileStatus& status, ConsoleWriter& out) {
   return Abort(out, kCannotReadConfigFile);
 }
 
-// Puts the client at the head of the logon-provider chain, after the chain has been read and
-// found safe to change.
-uint32_t ActivateClientOnNT(ConsoleWriter& out) {
-  if (!CanReadLogonChain()) return Abort(out, kCannotReadWinlogon);
-  if (RecursiveLoadTest()) {
-    out.Write(kReactivationUnsafe);
-    return Abort(out, kReverseOrder);
-  }
-  switch (ActivateLogonChain()) {
+// 0 when the chain change was made or was not needed; otherwise the abort that names what
+// failed: reading the chain or writing it.
+uint32_t AbortOnChainResult(ActivationResult result, ConsoleWriter& out) {
+  switch (result) {
     case ActivationResult::kSuccess:
     case ActivationResult::kAlreadyActive:
       return 0;
@@ -99,6 +94,17 @@ uint32_t ActivateClientOnNT(ConsoleWriter& out) {
       break;
   }
   return Abort(out, kCannotWriteRegistry);
+}
+
+// Puts the client at the head of the logon-provider chain, after the chain has been read and
+// found safe to change.
+uint32_t ActivateClientOnNT(ConsoleWriter& out) {
+  if (!CanReadLogonChain()) return Abort(out, kCannotReadWinlogon);
+  if (RecursiveLoadTest()) {
+    out.Write(kReactivationUnsafe);
+    return Abort(out, kReverseOrder);
+  }
+  return AbortOnChainResult(ActivateLogonChain(), out);
 }
 
 // Imports the configuration file; in full mode also removes earlier-version leftovers and
@@ -127,16 +133,7 @@ uint32_t RunInstallSequence(const char* config_file, bool settings_only,
 uint32_t DeactivateClientOnNT(ConsoleWriter& out) {
   if (!CanReadLogonChain()) return Abort(out, kCannotReadWinlogon);
   if (!IsDeactivationSafe()) return Abort(out, kDeactivationUnsafe);
-  switch (DeactivateLogonChain()) {
-    case ActivationResult::kSuccess:
-    case ActivationResult::kAlreadyActive:
-      return 0;
-    case ActivationResult::kReadFailure:
-      return Abort(out, kCannotReadWinlogon);
-    case ActivationResult::kWriteFailure:
-      break;
-  }
-  return Abort(out, kCannotWriteRegistry);
+  return AbortOnChainResult(DeactivateLogonChain(), out);
 }
 
 }  // namespace
