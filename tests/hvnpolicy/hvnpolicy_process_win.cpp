@@ -1,7 +1,5 @@
 #include "hvnpolicy_process_win.h"
 
-#include <cstdlib>
-
 #include "support/process_files.h"
 
 namespace hvn::test {
@@ -73,27 +71,13 @@ uint32_t HvnpolicyServer::Start(const std::string& folder, const std::string& ke
   if (!LaunchProcess(command, nullptr, nullptr, started)) return GetLastError();
   CloseHandle(started.hThread);
   process_ = started.hProcess;
-  DWORD start = GetTickCount();
-  while (GetTickCount() - start < kBoundMs) {
-    std::string text = ReadFileText(port_file);
-    if (!text.empty()) {
-      port_ = static_cast<uint16_t>(std::strtoul(text.c_str(), nullptr, 10));
-      return 0;
-    }
-    if (WaitForSingleObject(process_, 20) == WAIT_OBJECT_0) break;  // it ended early
-  }
+  if (WaitForPortFile(process_, port_file, kBoundMs, port_)) return 0;
   Stop();
   return ERROR_TIMEOUT;
 }
 
 bool HvnpolicyServer::Stop() {
-  if (process_ == nullptr) return true;
-  WriteFileText(folder_ + "\\stop", "");
-  bool stopped = WaitForSingleObject(process_, kBoundMs) == WAIT_OBJECT_0;
-  if (!stopped) TerminateProcess(process_, 1);
-  CloseHandle(process_);
-  process_ = nullptr;
-  return stopped;
+  return StopByFile(process_, folder_ + "\\stop", kBoundMs);
 }
 
 std::vector<std::string> HvnpolicyServer::LoggedRequests() const {

@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <cstdlib>
 
 #include "support/process_files.h"
 
@@ -34,6 +35,30 @@ bool LaunchProcess(std::string command, HANDLE input, HANDLE output, PROCESS_INF
   }
   return CreateProcessA(nullptr, &command[0], nullptr, nullptr, input != nullptr, 0, nullptr,
                         nullptr, &startup, &started) != 0;
+}
+
+bool WaitForPortFile(HANDLE process, const std::string& port_file, uint32_t bound_ms,
+                     uint16_t& port) {
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < bound_ms) {
+    std::string text = ReadFileText(port_file);
+    if (!text.empty()) {
+      port = static_cast<uint16_t>(std::strtoul(text.c_str(), nullptr, 10));
+      return true;
+    }
+    if (WaitForSingleObject(process, 20) == WAIT_OBJECT_0) break;  // it ended early
+  }
+  return false;
+}
+
+bool StopByFile(HANDLE& process, const std::string& stop_file, uint32_t bound_ms) {
+  if (process == nullptr) return true;
+  WriteFileText(stop_file, "");
+  bool stopped = WaitForSingleObject(process, bound_ms) == WAIT_OBJECT_0;
+  if (!stopped) TerminateProcess(process, 1);
+  CloseHandle(process);
+  process = nullptr;
+  return stopped;
 }
 
 }  // namespace hvn::test

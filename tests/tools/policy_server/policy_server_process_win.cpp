@@ -1,5 +1,3 @@
-#include <cstdlib>
-
 #include "policy_server_process.h"
 #include "support/process_files.h"
 
@@ -40,15 +38,7 @@ uint32_t PolicyServerProcess::Start(const std::string& folder, const std::string
   CloseHandle(started.hThread);
   process_ = started.hProcess;
 
-  DWORD start = GetTickCount();
-  while (GetTickCount() - start < kBoundMs) {
-    std::string text = ReadFileText(port_file);
-    if (!text.empty()) {
-      port_ = static_cast<uint16_t>(std::strtoul(text.c_str(), nullptr, 10));
-      return 0;
-    }
-    if (WaitForSingleObject(process_, 20) == WAIT_OBJECT_0) break;  // it ended early
-  }
+  if (WaitForPortFile(process_, port_file, kBoundMs, port_)) return 0;
   Stop();
   return ERROR_TIMEOUT;
 }
@@ -58,13 +48,7 @@ void PolicyServerProcess::SetReplies(const std::string& replies) {
 }
 
 bool PolicyServerProcess::Stop() {
-  if (process_ == nullptr) return true;
-  WriteFileText(folder_ + "\\stop", "");
-  bool stopped = WaitForSingleObject(process_, kBoundMs) == WAIT_OBJECT_0;
-  if (!stopped) TerminateProcess(process_, 1);
-  CloseHandle(process_);
-  process_ = nullptr;
-  return stopped;
+  return StopByFile(process_, folder_ + "\\stop", kBoundMs);
 }
 
 std::vector<std::string> PolicyServerProcess::LoggedRequests() const {
