@@ -45,7 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   static hvn::PasswordPolicy policy;
   static char16_t rule2900_text[hvn::kRule2900TextCapacity];
-  hvn::ParsePolicyReply(policy, rule2900_text, hvn::kRule2900TextCapacity, reply.get());
+  // Bounded by the buffer, as the check flow parses it: a reply that fills the buffer has no
+  // final empty record to stop at.
+  hvn::ParsePolicyReply(policy, rule2900_text, hvn::kRule2900TextCapacity, reply.get(),
+                        kReplyBytes / sizeof(char16_t));
   if (policy.rule3000.ServerDictFile[0] != '\0') {
     const std::string& path = hvn::fuzz::SmallDictionaryPath();
     std::memset(policy.rule3000.ServerDictFile, 0, sizeof(policy.rule3000.ServerDictFile));
