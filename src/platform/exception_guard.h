@@ -18,7 +18,9 @@ constexpr uint32_t kCppExceptionCode = 0xE06D7363;
 // exception is raised inside it, the body is abandoned at that point and RunGuarded returns
 // the exception code (kCppExceptionCode for a C++ exception). A structured exception skips
 // the destructors of the body's locals, so a body keeps its results in `context` and owns no
-// resources of its own that must be released. Guards nest; each thread has its own.
+// resources of its own that must be released. After any exception the stack the body used is
+// overwritten with zeros, so no copy of what it held (a password) outlives it. Guards nest;
+// each thread has its own.
 uint32_t RunGuarded(void (*body)(void* context), void* context);
 
 // Convenience form for a callable: RunGuarded([&] { ... }).

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <stdexcept>
 
 #include "platform/exception_guard.h"
@@ -108,6 +109,38 @@ TEST(RunGuarded, UnwindsTheFramesBetweenTheFaultAndTheGuard) {
     EXPECT_EQ(code, fault.expected) << fault.name;
     EXPECT_EQ(unwind_calls, 1) << fault.name;
     EXPECT_EQ(ChainHead(), head_before) << fault.name;
+  }
+}
+
+// A password the body held on its stack when it faulted.
+constexpr char kStackSecret[] = "Tr4vel-Kite-91";
+
+__attribute__((noinline)) void FaultHoldingSecret(void (*fault)()) {
+  volatile char copy[512];
+  for (size_t i = 0; i < sizeof(copy); ++i) copy[i] = kStackSecret[i % (sizeof(kStackSecret) - 1)];
+  fault();
+}
+
+// True when the part of this thread's stack below the caller's frame holds `text`.
+__attribute__((noinline)) bool StackBelowHolds(const char* text) {
+  const char* limit;
+  const char* top;
+  asm volatile("movl %%fs:8, %0" : "=r"(limit));
+  asm volatile("movl %%esp, %0" : "=r"(top));
+  const size_t length = std::strlen(text);
+  for (const char* p = limit; p + length <= top; ++p) {
+    if (*p == text[0] && std::memcmp(p, text, length) == 0) return true;
+  }
+  return false;
+}
+
+TEST(RunGuarded, LeavesNoCopyOfWhatTheAbandonedFramesHeld) {
+  for (const FaultCase& fault : kFaults) {
+    if (fault.expected == 0) continue;
+    uint32_t code = RunGuarded([&] { FaultHoldingSecret(fault.fault); });
+    bool held = StackBelowHolds(kStackSecret);
+    EXPECT_EQ(code, fault.expected) << fault.name;
+    EXPECT_FALSE(held) << fault.name;
   }
 }
 
