@@ -20,27 +20,37 @@ char AsciiUpper(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
+// The lowest byte that follows a lead byte in any double-byte code page Windows has (932,
+// 936, 949, 950). Below it lie NUL, the separators, '.' and ':'.
+constexpr unsigned char kLowestTrailByte = 0x40;
+
 // Bytes of the character at `text`: 2 for a double-byte character, 1 otherwise, 0 for a lead
-// byte whose trail byte is missing.
+// byte whose trail byte is missing or no trail byte at all: whether the system would take such
+// a pair as one character or as two is its conversion's choice, so the path is refused.
 size_t CharacterBytes(const char* text) {
   if (!platform::IsAnsiLeadByte(static_cast<unsigned char>(text[0]))) return 1;
-  return text[1] != '\0' ? 2 : 0;
+  return static_cast<unsigned char>(text[1]) >= kLowestTrailByte ? 2 : 0;
 }
 
 bool IsForbiddenByte(unsigned char c) {
   return c < 32 || std::strchr(":*?\"<>|", c) != nullptr;
 }
 
-// Names Windows opens as devices in any folder, with or without an extension.
+// Names Windows opens as devices in any folder, with or without an extension: those of NT,
+// and those Windows 95, 98 and Me add through the real-mode drivers their start-up loads
+// (configuration, memory managers, power management, the file-system helper, double buffering,
+// disk compression, the version table).
 bool IsDeviceName(const char* segment, size_t length) {
   size_t base = 0;
   while (base < length && segment[base] != '.') ++base;
   while (base > 0 && segment[base - 1] == ' ') --base;
-  char upper[8];
+  char upper[9];  // a device name has at most 8 characters
   if (base == 0 || base >= sizeof(upper)) return false;
   for (size_t i = 0; i < base; ++i) upper[i] = AsciiUpper(segment[i]);
   upper[base] = '\0';
-  static const char* const kNames[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
+  static const char* const kNames[] = {"CON",     "PRN",      "AUX",      "NUL",      "CONIN$",
+                                       "CONOUT$", "CLOCK$",   "CONFIG$",  "EMMXXXX0", "XMSXXXX0",
+                                       "$IDLE$",  "IFS$HLP$", "DBLBUFF$", "DBLSYSH$", "SETVERXX"};
   for (const char* name : kNames) {
     if (std::strcmp(upper, name) == 0) return true;
   }
@@ -191,7 +201,13 @@ bool IsInsideFolder(const char* path, const char* folder) {
 }
 
 bool HasDictionaryFolders(const char* folders, size_t size) {
-  return folders != nullptr && size > 0 && folders[0] != '\0';
+  // Any byte counts, not only a first entry: a list that starts with an empty entry limits
+  // (and admits nothing, as its first entry ends it), rather than lifting the limit.
+  if (folders == nullptr) return false;
+  for (size_t i = 0; i < size; ++i) {
+    if (folders[i] != '\0') return true;
+  }
+  return false;
 }
 
 DictionaryPathVerdict AdmitDictionaryPath(const char* path, const char* folders, size_t size,

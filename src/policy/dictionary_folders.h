@@ -20,8 +20,8 @@ enum class DictionaryPathVerdict : uint8_t {
   kNotAbsolute,         // no drive letter with a backslash, nor \\server\share, in front
   kDeviceForm,          // \\?\, \\.\ or \??\ in front
   kDotSegment,          // a segment ".", ".." or one ending in a dot or a space
-  kForbiddenCharacter,  // a control character, : * ? " < > |, or a cut double-byte character
-  kDeviceName,          // a segment naming a device (CON, NUL, COM1, LPT1, ...)
+  kForbiddenCharacter,  // a control character, : * ? " < > |, or a broken double-byte character
+  kDeviceName,          // a segment naming a device (CON, NUL, COM1, LPT1, EMMXXXX0, ...)
   kTooLong,             // the canonical form does not fit kPathSize bytes
   kOutsideFolders,      // canonical, but inside none of the listed folders
 };
@@ -34,8 +34,9 @@ enum class DictionaryPathVerdict : uint8_t {
 // final dot or space), device names, and characters no file name holds (":" of a stream
 // included). The canonical form is a drive root "X:\" (letter in capitals) or "\\server\share",
 // followed by the segments, each after one backslash. Double-byte characters are taken whole,
-// so a trail byte 0x5C is never a separator. Returns kAdmitted when `out` holds the form, else
-// the reason, with `out` empty.
+// so a trail byte 0x5C is never a separator; a lead byte followed by a byte below 0x40 (no
+// trail byte in any double-byte code page) is refused. Returns kAdmitted when `out` holds the
+// form, else the reason, with `out` empty.
 DictionaryPathVerdict CanonicalizeDictionaryPath(const char* path, char* out, size_t capacity);
 
 // True when canonical `path` lies inside canonical `folder`: it begins with the folder, letter
@@ -43,8 +44,9 @@ DictionaryPathVerdict CanonicalizeDictionaryPath(const char* path, char* out, si
 // C:\DICT\X but not C:\DICTIONARY\X, and not C:\DICT itself.
 bool IsInsideFolder(const char* path, const char* folder);
 
-// True when `folders` (a multi-string of `size` bytes, or null) holds at least one entry: only
-// then does the list limit anything.
+// True when `folders` (a multi-string of `size` bytes, or null) holds anything but zero bytes:
+// only then does the list limit anything. A list whose first entry is empty ("\0C:\Dict\0")
+// limits too, and admits nothing.
 bool HasDictionaryFolders(const char* folders, size_t size);
 
 // The admission of `path` against the multi-string `folders` (`size` bytes; an entry that runs

@@ -240,6 +240,8 @@ TEST_F(CheckFlowTest, TrustSettingsChooseTheReplyAndTheDictionary) {
       {"inside the listed folder", dir.path(), words, 0, "", true},
       {"listed folder, other case", dir.path(), words, 0, "", true},
       {"outside the listed folder", outside, words, 0, "", false},
+      {"listed folder after an empty entry", std::string(1, '\0') + dir.path(), words, 0, "",
+       false},
       {"\"..\" in the path", outside, outside + "\\..\\words.dic", 0, "", false},
       {"decoy taken as the policy", "", words, 0, " decoy", false},
       {"decoy dropped", "", words, 1, " decoy", true},

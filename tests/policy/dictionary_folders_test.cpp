@@ -63,6 +63,13 @@ TEST(AdmitDictionaryPath, OpensOnlyCanonicalPathsInsideAListedFolder) {
       {"C:\\Dict\\Lpt9 .txt", Verdict::kDeviceName, ""},
       {"C:\\Dict\\console.dic", Verdict::kAdmitted, "C:\\Dict\\console.dic"},
       {"C:\\Dict\\COM10", Verdict::kAdmitted, "C:\\Dict\\COM10"},
+      // The devices Windows 95, 98 and Me add, in any segment.
+      {"C:\\Dict\\EMMXXXX0", Verdict::kDeviceName, ""},
+      {"C:\\Dict\\xmsxxxx0.dic", Verdict::kDeviceName, ""},
+      {"C:\\Dict\\CONFIG$\\w.dic", Verdict::kDeviceName, ""},
+      {"C:\\Dict\\$IDLE$", Verdict::kDeviceName, ""},
+      {"\\\\files\\IFS$HLP$\\w.dic", Verdict::kDeviceName, ""},
+      {"C:\\Dict\\EMMXXXX01", Verdict::kAdmitted, "C:\\Dict\\EMMXXXX01"},
       // Streams, wildcards and control characters.
       {"C:\\Dict\\w.dic:hidden", Verdict::kForbiddenCharacter, ""},
       {"C:\\Dict\\w*.dic", Verdict::kForbiddenCharacter, ""},
@@ -99,6 +106,13 @@ TEST(AdmitDictionaryPath, UnusableFolderEntriesAdmitNothing) {
   EXPECT_FALSE(HasDictionaryFolders(nullptr, 0));
   EXPECT_FALSE(HasDictionaryFolders("\0\0", 2));
   EXPECT_TRUE(HasDictionaryFolders("x\0\0", 3));
+  // An empty first entry does not make the list empty: it limits, and admits nothing.
+  const std::string empty_first("\0C:\\Dict\0\0", 10);
+  EXPECT_TRUE(HasDictionaryFolders(empty_first.data(), empty_first.size()));
+  char canonical[kPathSize];
+  EXPECT_EQ(
+      AdmitDictionaryPath("C:\\Dict\\w.dic", empty_first.data(), empty_first.size(), canonical),
+      Verdict::kOutsideFolders);
 }
 
 TEST(CanonicalizeDictionaryPath, RefusesWhatDoesNotFitWithoutOverrun) {

@@ -1,13 +1,15 @@
-// The server list and the diagnostics in a double-byte ANSI code page (932), where a
-// character's second byte can look like an ASCII letter: the domain comparison, the search for
-// the first space and the cut of a long host must take such characters whole. This executable
-// runs with the Japanese locale (see CMakeLists.txt), so Wine gives it code page 932.
+// The server list, the diagnostics and the dictionary path a reply names, in a double-byte
+// ANSI code page (932), where a character's second byte can look like an ASCII letter or a
+// backslash: the domain comparison, the search for the first space, the cut of a long host and
+// the path's segments must take such characters whole. This executable runs with the Japanese
+// locale (see CMakeLists.txt), so Wine gives it code page 932.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "platform/win.h"
+#include "policy/dictionary_folders.h"
 #include "query/diagnostic.h"
 #include "query/policy_servers.h"
 #include "query/reply.h"
@@ -76,6 +78,28 @@ TEST(CodePage932, DiagnosticCutsAHostOnACharacterBoundary) {
   ASSERT_EQ(text.compare(text.size() - tail.size(), tail.size(), tail), 0);
   // 198 bytes of room: "a" and 98 whole characters, never half of the 99th.
   EXPECT_EQ(text.size() - head.size() - tail.size(), 197u);
+}
+
+TEST(CodePage932, DictionaryPathTakesDoubleByteCharactersWholeOrRefusesThem) {
+  ASSERT_EQ(GetACP(), 932u) << "run with LC_ALL=ja_JP.UTF-8 (ctest sets it)";
+  const std::string folders("C:\\Dict\0\0", 9);
+  struct Case {
+    const char* path;
+    DictionaryPathVerdict verdict;
+  };
+  const Case cases[] = {
+      // U+8868 is 95 5C: its second byte is no separator.
+      {"C:\\Dict\\\x95\x5C.dic", DictionaryPathVerdict::kAdmitted},
+      // A lead byte before a byte no second byte can be (below 0x40) is refused.
+      {"C:\\Dict\\\x83/w.dic", DictionaryPathVerdict::kForbiddenCharacter},
+      {"C:\\Dict\\\x83.dic", DictionaryPathVerdict::kForbiddenCharacter},
+      {"C:\\Dict\\w\x83", DictionaryPathVerdict::kForbiddenCharacter},
+  };
+  for (const Case& c : cases) {
+    char canonical[kPathSize];
+    EXPECT_EQ(AdmitDictionaryPath(c.path, folders.data(), folders.size(), canonical), c.verdict)
+        << c.path;
+  }
 }
 
 }  // namespace
