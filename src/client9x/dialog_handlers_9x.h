@@ -35,7 +35,7 @@ void ReadAuthenticatingAgent();
 int WINAPI MessageBox9x(HANDLE host, HWND owner, LPWSTR text, LPWSTR title, UINT style);
 
 // PasswordDialogProc with the check run under the crash guard: a check that faults lets the
-// OK go on (nothing was decided), with the password texts cleared.
+// OK go on (nothing was decided); it held no lock, and the guard wipes the stack it used.
 LRESULT CALLBACK GuardedPasswordDialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 }  // namespace hvn::win9x

@@ -6,8 +6,6 @@
 #include "platform/ansi_text.h"
 #include "platform/exception_guard.h"
 #include "platform/registry.h"
-#include "platform/secure_zero.h"
-#include "policy/check_context.h"
 
 namespace hvn::win9x {
 namespace {
@@ -22,13 +20,6 @@ void FinishPreparation(HWND dialog, HWND old_field, HWND new_field, HWND confirm
   RecordPositionalFields(old_field, new_field, confirm_field, ReadAuthenticatingAgent, nullptr);
   ShowPolicyMessageOnPrepare(dialog);
   SubclassDialog(dialog, GuardedPasswordDialogProc);
-}
-
-void ClearCheckSecrets(PasswordDialogState& state) {
-  platform::SecureZero(state.OldPassword, sizeof(state.OldPassword));
-  platform::SecureZero(state.NewPassword, sizeof(state.NewPassword));
-  platform::SecureZero(state.Confirm, sizeof(state.Confirm));
-  ClearCheckContext(state.Context);
 }
 
 }  // namespace
@@ -85,13 +76,10 @@ LRESULT CALLBACK GuardedPasswordDialogProc(HWND window, UINT message, WPARAM wpa
   state.PassOn = 1;
   if (message == WM_COMMAND && LOWORD(wparam) == IDOK) {
     // The check runs in somebody else's process (a control panel, Explorer): a fault in it
-    // must not end that process. Nothing was decided, so the OK goes on.
+    // must not end that process. Nothing was decided, so the OK goes on. The check held no
+    // lock while it worked, and the guard has overwritten the stack that held its copies.
     uint32_t pass_on = 1;
-    if (RunGuarded([&pass_on] { pass_on = CheckPasswordChange(); }) != 0) {
-      pass_on = 1;
-      DialogStateLock lock;
-      ClearCheckSecrets(state);
-    }
+    if (RunGuarded([&pass_on] { pass_on = CheckPasswordChange(); }) != 0) pass_on = 1;
     state.PassOn = pass_on;
     if (pass_on == 0) return 0;
   }

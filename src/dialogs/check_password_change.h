@@ -12,8 +12,10 @@ namespace hvn {
 // prepared the dialog). Returns 1 to let the OK go on to the dialog's own procedure: the new
 // password and its confirmation differ, no server answered, the password is acceptable, or
 // there is no rejection text. Returns 0 when the OK is consumed: the rejection text was shown
-// and the password fields emptied. The password texts and their copies in the check context
-// are overwritten with zeros before it returns.
+// and the password fields emptied. The check works on copies on this thread's stack and holds
+// the dialog state's lock only while it copies the recorded names in and its last reply out,
+// so a fault inside it, caught by the host's crash guard, leaves no lock held. The password
+// texts and their copies in the check context are overwritten with zeros before it returns.
 uint32_t CheckPasswordChange();
 
 }  // namespace hvn

@@ -13,6 +13,7 @@
 #include "policy/dictionary_folders.h"
 #include "policy/evaluate_policy.h"
 #include "policy/policy_reply.h"
+#include "query/reply.h"
 
 namespace hvn {
 namespace {
@@ -42,34 +43,97 @@ struct PasswordFields {
   HWND Confirm;
 };
 
-// The texts as typed; cleared by the destructor, whatever way the check ends.
-struct TypedTexts {
-  char16_t Old[kDialogTextSize] = {};
-  char16_t New[kDialogTextSize] = {};
+// Everything one check works on. It lives on the checking thread's own stack: the record's
+// lock is taken only to copy the dialog's names in and the last reply out, never while the
+// check queries, parses and evaluates, and two checks never share it. The password texts are
+// cleared when the check returns; a fault that a crash guard catches abandons this with the
+// rest of the stack, which the guard overwrites.
+struct CheckWork {
+  PasswordFields Fields = {};
+  HWND RejectionOwner = nullptr;
+  const ClientSettings* Settings = nullptr;
+  char16_t UserName[kDialogTextSize] = {};
+  char16_t Domain[kDialogTextSize] = {};
+  char16_t OldPassword[kDialogTextSize] = {};
+  char16_t NewPassword[kDialogTextSize] = {};
   char16_t Confirm[kDialogTextSize] = {};
-  ~TypedTexts() {
-    platform::SecureZero(Old, sizeof(Old));
-    platform::SecureZero(New, sizeof(New));
+  char16_t Request[kRequestCapacity] = {};
+  char16_t Reply[kReplyBytes / sizeof(char16_t)] = {};
+  char16_t Rule2900Text[kRule2900TextSize] = {};
+  PasswordPolicy Policy;
+  CheckContext Context = {};
+  RuleResults Results = {};
+
+  ~CheckWork() {
+    platform::SecureZero(OldPassword, sizeof(OldPassword));
+    platform::SecureZero(NewPassword, sizeof(NewPassword));
     platform::SecureZero(Confirm, sizeof(Confirm));
+    ClearCheckContext(Context);
   }
 };
 
-void ReadPasswordFields(const PasswordFields& fields, TypedTexts& texts) {
-  bool nt = GetPlatformId() == kPlatformWindowsNT;
-  if (fields.Old != nullptr) ReadPasswordField(fields.Old, texts.Old, nt);
-  ReadPasswordField(fields.New, texts.New, nt);
-  ReadPasswordField(fields.Confirm, texts.Confirm, nt);
+// Copies what the handler recorded for the dialog: fields, rejection owner, names, settings.
+void TakeRecordedDialog(CheckWork& work) {
+  const PasswordDialogState& state = DialogState();
+  DialogStateLock lock;
+  work.Fields = {state.OldPasswordField, state.NewPasswordField, state.ConfirmField};
+  work.RejectionOwner = state.RejectionOwner;
+  work.Settings = state.Settings;
+  CopyText(work.UserName, kDialogTextSize, state.UserName);
+  CopyText(work.Domain, kDialogTextSize, state.Domain);
 }
 
-void ClearPasswordTexts(PasswordDialogState& state) {
-  platform::SecureZero(state.OldPassword, sizeof(state.OldPassword));
-  platform::SecureZero(state.NewPassword, sizeof(state.NewPassword));
-  platform::SecureZero(state.Confirm, sizeof(state.Confirm));
+// Reads the typed texts. Without the lock: a field of another thread's window is read by a
+// sent message.
+void ReadPasswordFields(CheckWork& work) {
+  bool nt = GetPlatformId() == kPlatformWindowsNT;
+  if (work.Fields.Old != nullptr) ReadPasswordField(work.Fields.Old, work.OldPassword, nt);
+  ReadPasswordField(work.Fields.New, work.NewPassword, nt);
+  ReadPasswordField(work.Fields.Confirm, work.Confirm, nt);
 }
 
 // Length in bytes, without the terminator, of a text of kDialogTextSize or fewer characters.
 uint32_t TextBytes(const char16_t* text, size_t capacity) {
   return static_cast<uint32_t>(platform::BoundedLength(text, capacity) * 2);
+}
+
+// Everything from the comparison to the rejection text: returns the check's result, with the
+// rejection text in the reply when it is 0.
+uint32_t CheckTexts(CheckWork& work) {
+  // A mismatch is the dialog's own procedure's to report; nothing is sent.
+  if (std::memcmp(work.NewPassword, work.Confirm, sizeof(work.NewPassword)) != 0) return 1;
+
+  FetchReply(RequestKind::kPolicy, work.Domain, work.UserName, work.Request, work.Reply);
+  // No server, no answer: the change goes through unchecked.
+  if (!HasReply(work.Reply, sizeof(work.Reply))) return 1;
+
+  // Bounded by the buffer: a full-size reply has no final empty record to stop at.
+  ParsePolicyReply(work.Policy, work.Rule2900Text, kRule2900TextSize, work.Reply,
+                   std::size(work.Reply));
+  PrepareCheckContext(work.Context, work.UserName, TextBytes(work.UserName, kDialogTextSize),
+                      work.OldPassword, TextBytes(work.OldPassword, kDialogTextSize),
+                      work.NewPassword, TextBytes(work.NewPassword, kDialogTextSize),
+                      work.Rule2900Text, TextBytes(work.Rule2900Text, kRule2900TextSize));
+  // The administrator's folder list, if any, limits where the dictionary may be opened.
+  DictionaryAccess dictionary;
+  if (work.Settings != nullptr) {
+    dictionary.folders = work.Settings->DictionaryPaths;
+    dictionary.folders_size = sizeof(work.Settings->DictionaryPaths);
+  }
+  bool acceptable = EvaluatePolicy(work.Results, work.Context, work.Policy, &dictionary);
+  if (dictionary.diagnostic[0] != '\0') ::OutputDebugStringA(dictionary.diagnostic);
+  if (acceptable) return 1;
+
+  FetchRejection(work.Results, work.Domain, work.UserName, work.Request, work.Reply);
+  // Without a rejection text the change goes through.
+  return HasReply(work.Reply, sizeof(work.Reply)) ? 0 : 1;
+}
+
+// Keeps the check's last request, reply and rule outcomes in the record.
+void KeepCheckResults(const CheckWork& work) {
+  DialogStateLock lock;
+  KeepLastReply(work.Request, work.Reply);
+  DialogState().Results = work.Results;
 }
 
 // Empties the password fields after a rejection and puts the focus where the user starts
@@ -85,70 +149,18 @@ void EmptyPasswordFields(const PasswordFields& fields) {
   ::SetWindowTextA(fields.Confirm, "");
 }
 
-// Everything from the comparison to the rejection text: returns the check's result, with the
-// rejection text in the reply buffer when it is 0.
-uint32_t CheckTexts(PasswordDialogState& state) {
-  // A mismatch is the dialog's own procedure's to report; nothing is sent.
-  if (std::memcmp(state.NewPassword, state.Confirm, sizeof(state.NewPassword)) != 0) return 1;
-
-  SendDialogRequest(RequestKind::kPolicy);
-  if (!HaveReply()) return 1;  // no server, no answer: the change goes through unchecked
-
-  // Bounded by the buffer: a full-size reply has no final empty record to stop at.
-  ParsePolicyReply(state.Policy, state.Rule2900Text, kRule2900TextSize, state.Reply,
-                   std::size(state.Reply));
-  PrepareCheckContext(state.Context, state.UserName, TextBytes(state.UserName, kDialogTextSize),
-                      state.OldPassword, TextBytes(state.OldPassword, kDialogTextSize),
-                      state.NewPassword, TextBytes(state.NewPassword, kDialogTextSize),
-                      state.Rule2900Text, TextBytes(state.Rule2900Text, kRule2900TextSize));
-  // The administrator's folder list, if any, limits where the dictionary may be opened.
-  DictionaryAccess dictionary;
-  if (state.Settings != nullptr) {
-    dictionary.folders = state.Settings->DictionaryPaths;
-    dictionary.folders_size = sizeof(state.Settings->DictionaryPaths);
-  }
-  bool acceptable = EvaluatePolicy(state.Results, state.Context, state.Policy, &dictionary);
-  if (dictionary.diagnostic[0] != '\0') ::OutputDebugStringA(dictionary.diagnostic);
-  if (acceptable) return 1;
-
-  SendDialogRequest(RequestKind::kRejectionMessage);
-  if (!HaveReply()) return 1;  // without a rejection text the change goes through
-  return 0;
-}
-
 }  // namespace
 
 uint32_t CheckPasswordChange() {
-  PasswordDialogState& state = DialogState();
-  PasswordFields fields;
-  HWND owner;
-  {
-    DialogStateLock lock;
-    fields = {state.OldPasswordField, state.NewPasswordField, state.ConfirmField};
-    owner = state.RejectionOwner;
-  }
-  // Read without the lock: a field of another thread's window is read by a sent message.
-  TypedTexts typed;
-  ReadPasswordFields(fields, typed);
-  uint32_t result;
-  char16_t rejection[kReplyBytes / sizeof(char16_t)];
-  rejection[0] = u'\0';
-  {
-    DialogStateLock lock;
-    ClearPasswordTexts(state);
-    CopyText(state.OldPassword, kDialogTextSize, typed.Old);
-    CopyText(state.NewPassword, kDialogTextSize, typed.New);
-    CopyText(state.Confirm, kDialogTextSize, typed.Confirm);
-    result = CheckTexts(state);
-    if (result == 0) CopyText(rejection, std::size(rejection), state.Reply);
-    // No password stays in this process's memory once the check is done with it.
-    ClearPasswordTexts(state);
-    ClearCheckContext(state.Context);
-  }
+  CheckWork work;
+  TakeRecordedDialog(work);
+  ReadPasswordFields(work);
+  uint32_t result = CheckTexts(work);
+  KeepCheckResults(work);
   if (result != 0) return result;
-  // The box and the emptied fields send messages: the lock is no longer held.
-  ShowMessageBox(owner, rejection, kRejectionBoxStyle);
-  EmptyPasswordFields(fields);
+  // The box and the emptied fields send messages: no lock is held.
+  ShowMessageBox(work.RejectionOwner, work.Reply, kRejectionBoxStyle);
+  EmptyPasswordFields(work.Fields);
   return 0;
 }
 

@@ -25,9 +25,9 @@ void ShowPolicyMessageOnPrepare(HWND owner);
 void SubclassDialog(HWND dialog, WNDPROC procedure);
 
 // Records the fields of a dialog that shows no user name and no domain field: the three
-// password fields (null: none), no user-name or domain field, "HVN_DefaultUser", whatever
-// `read_domain` records (when not null) and `rejection_owner` as the owner of a later
-// rejection box. Takes the record's lock, and holds it only while recording.
+// password fields (null: none), no user-name or domain field, "HVN_DefaultUser" and
+// `rejection_owner` as the owner of a later rejection box, then runs `read_domain` (when not
+// null), which records the domain. Holds the record's lock only while recording.
 void RecordPositionalFields(HWND old_field, HWND new_field, HWND confirm_field,
                             void (*read_domain)(), HWND rejection_owner);
 

@@ -12,24 +12,19 @@ namespace hvn {
 void ShowPolicyMessageOnPrepare(HWND owner) {
   if (!PolicyMessageWanted()) return;
   PasswordDialogState& state = DialogState();
-  char16_t domain[kDialogTextSize];
-  char16_t user_name[kDialogTextSize];
   {
     DialogStateLock lock;
-    CopyText(domain, kDialogTextSize, state.Domain);
-    CopyText(user_name, kDialogTextSize, state.UserName);
     std::memset(state.LastPolicyMessage, 0, sizeof(state.LastPolicyMessage));
   }
   // Neither the query nor the box holds the lock: a slow server or a user still reading
   // holds up no other handler and no check.
-  char16_t request[kRequestCapacity] = {};
-  char16_t reply[kReplyBytes / sizeof(char16_t)] = {};
-  FetchReply(RequestKind::kPolicyMessage, domain, user_name, request, reply);
+  RequestPolicyMessage();
+  char16_t reply[kReplyBytes / sizeof(char16_t)];
   {
     DialogStateLock lock;
-    KeepLastReply(request, reply);
+    if (!HaveReply()) return;
+    std::memcpy(reply, state.Reply, sizeof(reply));
   }
-  if (!HasReply(reply, sizeof(reply))) return;
   ShowMessageBox(owner, reply, kPolicyBoxStyle);
   DialogStateLock lock;
   CopyText(state.LastPolicyMessage, kPolicyMessageSize, reply);
@@ -52,17 +47,21 @@ void SubclassDialog(HWND dialog, WNDPROC procedure) {
 
 void RecordPositionalFields(HWND old_field, HWND new_field, HWND confirm_field,
                             void (*read_domain)(), HWND rejection_owner) {
-  DialogStateLock lock;
-  PasswordDialogState& state = DialogState();
-  state.OldPasswordField = old_field;
-  state.NewPasswordField = new_field;
-  state.ConfirmField = confirm_field;
-  // This dialog has neither field; handles of an earlier dialog must not be used for it.
-  state.UserNameField = nullptr;
-  state.DomainField = nullptr;
-  CopyText(state.UserName, kDialogTextSize, kDefaultUserName);
+  {
+    DialogStateLock lock;
+    PasswordDialogState& state = DialogState();
+    state.OldPasswordField = old_field;
+    state.NewPasswordField = new_field;
+    state.ConfirmField = confirm_field;
+    // This dialog has neither field; handles of an earlier dialog must not be used for it.
+    state.UserNameField = nullptr;
+    state.DomainField = nullptr;
+    CopyText(state.UserName, kDialogTextSize, kDefaultUserName);
+    state.RejectionOwner = rejection_owner;
+  }
+  // Outside the lock: the domain is read from the system, and recorded under the lock by the
+  // reader itself.
   if (read_domain != nullptr) read_domain();
-  state.RejectionOwner = rejection_owner;
 }
 
 void PreparePositionalDialog(HWND dialog, uint32_t old_position, uint32_t new_position,

@@ -1,37 +1,51 @@
-// The questions the dialog code puts to the policy servers, with the recorded domain and user
-// name of the dialog state and the host's settings (server list, port, time-out, retries).
-// Every reply lands in the state's reply buffer; its first string is empty when no server
-// answered. Windows build only.
+// The questions the dialog code puts to the policy servers, with the host's settings (server
+// list, port, time-out, retries, strict sender). Every request of either client goes through
+// RequestSettings, so a setting reaches all four kinds at once. Windows build only.
 #ifndef HVN_DIALOGS_DIALOG_REQUESTS_H_
 #define HVN_DIALOGS_DIALOG_REQUESTS_H_
 
 #include <cstdint>
 
+#include "config/server_list_ref.h"
 #include "dialogs/password_dialog_state.h"
+#include "query/policy_request.h"
 #include "query/request.h"
 
 namespace hvn {
 
-// Formats a request of `kind` with the recorded domain and user name into the request buffer
-// and sends it; a rejection request names the failed rules of the state's results. Without
-// settings nothing is sent and the reply is empty. The one way the clients ask a server.
-void SendDialogRequest(RequestKind kind);
+// Where and how a request asks, built from the host's ClientSettings in this one place: the
+// server list (held while this object lives, whatever reload happens meanwhile), HVS_Port,
+// Timeout, Retries and StrictReplySender. Without settings it names no server: nothing is sent.
+class RequestSettings {
+ public:
+  explicit RequestSettings(const ClientSettings* settings);
+  const QuerySettings& Query() const { return query_; }
 
-// Asks for the policy message of the recorded domain and user name ("30_POLICY_MESSAGE").
-void RequestPolicyMessage();
+ private:
+  ServerListRef servers_;
+  QuerySettings query_;
+};
 
-// A request of `kind` for `domain` and `user_name` in the caller's own buffers (`request` of
-// kRequestCapacity characters, `reply` of kReplyBytes bytes): the record is not touched, so a
-// handler waits for a slow server without holding the record's lock. Without settings nothing is
-// sent and the reply is empty.
+// Formats a request of `kind` for `domain` and `user_name` into `request` (kRequestCapacity
+// characters) and sends it with the host's settings; the reply lands in `reply` (kReplyBytes
+// bytes), its first string empty when no server answered. Touches no shared record, so the
+// caller holds no lock while it waits.
 void FetchReply(RequestKind kind, const char16_t* domain, const char16_t* user_name,
                 char16_t* request, char16_t* reply);
 
-// Keeps a request and its reply fetched with FetchReply as the record's last ones. Call with
-// the record's lock held.
+// The same for the rejection request, which names the failed rules of `results`.
+void FetchRejection(const RuleResults& results, const char16_t* domain, const char16_t* user_name,
+                    char16_t* request, char16_t* reply);
+
+// Keeps a request and its reply as the record's last ones. Call with the record's lock held.
 void KeepLastReply(const char16_t* request, const char16_t* reply);
 
-// True when the reply buffer holds a reply (its first string is non-empty).
+// Asks for the policy message of the recorded domain and user name ("30_POLICY_MESSAGE") and
+// keeps the request and reply in the record. Takes the record's lock only to read the names and
+// to keep the reply, never while it waits.
+void RequestPolicyMessage();
+
+// True when the record's reply buffer holds a reply (its first string is non-empty).
 bool HaveReply();
 
 // True when the host's settings ask for the policy message to be shown.

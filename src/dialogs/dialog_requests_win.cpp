@@ -2,42 +2,31 @@
 
 #include "config/client_settings.h"
 #include "dialogs/dialog_requests.h"
-#include "query/policy_request.h"
+#include "dialogs/dialog_window_ops.h"
 #include "query/reply.h"
 
 namespace hvn {
 
-void SendDialogRequest(RequestKind kind) {
-  PasswordDialogState& state = DialogState();
-  if (state.Settings == nullptr) {
-    ClearReply(state.Reply, sizeof(state.Reply));
-    return;
-  }
-  const ClientSettings& settings = *state.Settings;
+RequestSettings::RequestSettings(const ClientSettings* settings) : query_{nullptr, 0, 0, 0, 0} {
+  if (settings == nullptr) return;
   // The reference keeps the server list alive even if the host reloads the settings meanwhile.
-  auto servers = settings.Servers();
-  QuerySettings query{servers.Get(), settings.HVS_Port, settings.Timeout, settings.Retries,
-                      settings.StrictReplySender};
-  if (kind == RequestKind::kRejectionMessage) {
-    SendRejectionRequest(query, state.Results, state.Domain, state.UserName, state.Request,
-                         kRequestCapacity, state.Reply, sizeof(state.Reply));
-  } else {
-    SendRequest(query, kind, state.Domain, state.UserName, state.Request, kRequestCapacity,
-                state.Reply, sizeof(state.Reply));
-  }
+  servers_ = settings->Servers();
+  query_ = QuerySettings{servers_.Get(), settings->HVS_Port, settings->Timeout, settings->Retries,
+                         settings->StrictReplySender};
 }
 
 void FetchReply(RequestKind kind, const char16_t* domain, const char16_t* user_name,
                 char16_t* request, char16_t* reply) {
-  const ClientSettings* settings = DialogState().Settings;
-  if (settings == nullptr) {
-    request[0] = u'\0';
-    ClearReply(reply, kReplyBytes);
-    return;
-  }
-  auto servers = settings->Servers();
-  QuerySettings query{servers.Get(), settings->HVS_Port, settings->Timeout, settings->Retries};
-  SendRequest(query, kind, domain, user_name, request, kRequestCapacity, reply, kReplyBytes);
+  RequestSettings settings(DialogState().Settings);
+  SendRequest(settings.Query(), kind, domain, user_name, request, kRequestCapacity, reply,
+              kReplyBytes);
+}
+
+void FetchRejection(const RuleResults& results, const char16_t* domain, const char16_t* user_name,
+                    char16_t* request, char16_t* reply) {
+  RequestSettings settings(DialogState().Settings);
+  SendRejectionRequest(settings.Query(), results, domain, user_name, request, kRequestCapacity,
+                       reply, kReplyBytes);
 }
 
 void KeepLastReply(const char16_t* request, const char16_t* reply) {
@@ -47,7 +36,19 @@ void KeepLastReply(const char16_t* request, const char16_t* reply) {
 }
 
 void RequestPolicyMessage() {
-  SendDialogRequest(RequestKind::kPolicyMessage);
+  PasswordDialogState& state = DialogState();
+  char16_t domain[kDialogTextSize];
+  char16_t user_name[kDialogTextSize];
+  {
+    DialogStateLock lock;
+    CopyText(domain, kDialogTextSize, state.Domain);
+    CopyText(user_name, kDialogTextSize, state.UserName);
+  }
+  char16_t request[kRequestCapacity] = {};
+  char16_t reply[kReplyBytes / sizeof(char16_t)] = {};
+  FetchReply(RequestKind::kPolicyMessage, domain, user_name, request, reply);
+  DialogStateLock lock;
+  KeepLastReply(request, reply);
 }
 
 bool HaveReply() {

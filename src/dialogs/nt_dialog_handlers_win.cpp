@@ -112,17 +112,18 @@ void StripComputerName(char16_t* text) {
 }
 
 void ReadWorkstationDomain() {
-  DialogStateLock lock;
-  PasswordDialogState& state = DialogState();
-  std::memset(state.Domain, 0, sizeof(state.Domain));
+  // Asked without the record's lock: the workstation service answers through a system call.
+  char16_t domain[kDialogTextSize] = {};
   LPBYTE buffer = nullptr;
-  if (::NetWkstaGetInfo(nullptr, 100, &buffer) != NERR_Success || buffer == nullptr) return;
-  const WKSTA_INFO_100* info = reinterpret_cast<const WKSTA_INFO_100*>(buffer);
-  if (info->wki100_langroup != nullptr) {
-    CopyText(state.Domain, kDialogTextSize,
-             reinterpret_cast<const char16_t*>(info->wki100_langroup));
+  if (::NetWkstaGetInfo(nullptr, 100, &buffer) == NERR_Success && buffer != nullptr) {
+    const WKSTA_INFO_100* info = reinterpret_cast<const WKSTA_INFO_100*>(buffer);
+    if (info->wki100_langroup != nullptr) {
+      CopyText(domain, kDialogTextSize, reinterpret_cast<const char16_t*>(info->wki100_langroup));
+    }
+    ::NetApiBufferFree(buffer);
   }
-  ::NetApiBufferFree(buffer);
+  DialogStateLock lock;
+  std::memcpy(DialogState().Domain, domain, sizeof(domain));
 }
 
 uint32_t HandleChangeNT(HWND dialog, HWND /*control*/) {

@@ -3,7 +3,9 @@
 // the request and reply buffers, and what the host supplies (settings and message boxes).
 //
 // The dialog handlers write it on the watchers' threads, the window procedures and the check on
-// the dialog's own thread; DialogStateLock keeps them from working on it at the same time.
+// the dialog's own thread; DialogStateLock keeps them from working on it at the same time. The
+// check works on copies of its own and keeps only its last request, reply and rule outcomes
+// here: the password texts, context and policy of this record stay empty.
 #ifndef HVN_DIALOGS_PASSWORD_DIALOG_STATE_H_
 #define HVN_DIALOGS_PASSWORD_DIALOG_STATE_H_
 
@@ -72,10 +74,12 @@ struct PasswordDialogState {
 PasswordDialogState& DialogState();
 
 // Holds the record's lock while it lives: at most one handler or check works on the record at
-// a time. Never held across a message box or a call that sends a message to another thread's
-// window (reading or setting its text, moving or closing it): a box owned by a dialog sends
-// messages to the dialog's thread, and if that thread waited for the lock, neither would go
-// on. The lock is recursive.
+// a time. Held only around plain memory work on the record: never across a message box or a
+// call that sends a message to another thread's window (reading or setting its text, moving or
+// closing it; a box owned by a dialog sends messages to the dialog's thread, and if that thread
+// waited for the lock, neither would go on), never across a query or the parse and evaluation
+// of a check (a crash guard that abandons such work skips the release, and the lock would stay
+// held). The lock is recursive.
 class DialogStateLock {
  public:
   DialogStateLock();

@@ -104,8 +104,31 @@ TEST_F(ActivationHookTest, PreparesAMatchingDialogOnceAndNeverAgain) {
   }
 }
 
+// Another thread of the same process: its dialog is prepared by the hook and checked.
+struct SecondDialog {
+  TestDialogRecord record;
+  std::string title;
+};
+
+DWORD WINAPI PrepareAndCheckAnotherDialog(void* param) {
+  auto* second = static_cast<SecondDialog*>(param);
+  TestDialogLayout layout;
+  layout.Kind = TestDialogKind::Change9x3;
+  layout.Title = "Set Windows Password";
+  layout.RecognitionText = "&Confirm new password:";
+  HWND dialog = CreateTestDialog(layout, &second->record, nullptr);
+  ActivationHook(HCBT_ACTIVATE, reinterpret_cast<WPARAM>(dialog), 0);
+  second->title = WindowTextA(dialog);
+  SetWindowTextFromTest(::GetDlgItem(dialog, 40), L"secret");
+  SetWindowTextFromTest(::GetDlgItem(dialog, 41), L"secret");
+  ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  ::DestroyWindow(dialog);
+  return 0;
+}
+
 // Settings that fault when read make the policy message and the check fault inside the hook
-// and the window procedure: the fault stays there, and the OK goes on to the dialog.
+// and the window procedure: the fault stays there, the OK goes on to the dialog, and another
+// thread's dialog is still prepared and checked.
 TEST_F(ActivationHookTest, AFaultInTheHandlerOrTheCheckStaysInside) {
   ASSERT_NE(Open(TestDialogKind::Change9x3, "Set Windows Password", "&Confirm new password:"),
             nullptr);
@@ -120,6 +143,17 @@ TEST_F(ActivationHookTest, AFaultInTheHandlerOrTheCheckStaysInside) {
   EXPECT_EQ(record_.OwnOkCount.load(), 1);
   EXPECT_EQ(DialogState().NewPassword[0], u'\0');
   DialogState().Settings = &ProcessState().Settings;
+
+  auto* second = new SecondDialog;  // left to the thread if it never ends
+  DWORD id = 0;
+  HANDLE thread = ::CreateThread(nullptr, 0, PrepareAndCheckAnotherDialog, second, 0, &id);
+  ASSERT_NE(thread, nullptr);
+  ASSERT_EQ(::WaitForSingleObject(thread, 10000), static_cast<DWORD>(WAIT_OBJECT_0))
+      << "the other thread's dialog was not prepared and checked";
+  ::CloseHandle(thread);
+  EXPECT_EQ(second->title, "Set Windows Password (HVN)");
+  EXPECT_EQ(second->record.OwnOkCount.load(), 1);  // no server: the check lets it through
+  delete second;
 }
 
 }  // namespace

@@ -135,9 +135,11 @@ TEST_F(HandlerTest, PolicyMessageIsShownOnceWhenADialogIsPrepared) {
   const std::u16string name = ComputerName();
   ServeDomains({"SALES", Narrow(name)});
   settings_.DisplayPolicyMessage = 1;
+  // The workstation's text comes after a decoy from another port, which the setting drops.
+  settings_.StrictReplySender = 1;
   Script(
       "30_POLICY_MESSAGE\tSALES\talice\treply\tAt least 8 characters.\\nNo names.\n"
-      "30_POLICY_MESSAGE\t*\tHVN_DefaultUser\treply\tWorkstation policy\\afurther parts\n");
+      "30_POLICY_MESSAGE\t*\tHVN_DefaultUser\treply decoy\tWorkstation policy\\afurther parts\n");
   struct Case {
     const char* name;
     TestDialogLayout layout;
@@ -309,8 +311,11 @@ TEST_F(HandlerTest, RejectedNoticeIsReplacedByTheServersText) {
   const Case cases[] = {
       {"generic text", "30_GENERIC_REJECTION_MESSAGE\tSALES\tbob\treply\tAsk the help desk.\n",
        true},
+      {"generic text after a decoy from another port",
+       "30_GENERIC_REJECTION_MESSAGE\tSALES\tbob\treply decoy\tAsk the help desk.\n", true},
       {"no reply", "# silent\n", false},
   };
+  settings_.StrictReplySender = 1;
   for (size_t row : {size_t{1}, size_t{11}}) {  // English and German notices
     for (const Case& c : cases) {
       std::string where = std::string(c.name) + " row " + std::to_string(row);
