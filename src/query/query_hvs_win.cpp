@@ -6,6 +6,7 @@
 #include "platform/win.h"
 #include "query/query_hvs.h"
 #include "query/reply.h"
+#include "query/reply_wait.h"
 #include "query/request.h"
 
 namespace hvn {
@@ -68,6 +69,65 @@ bool IsSameEndpoint(const sockaddr_in& sender, const sockaddr_in& destination) {
          sender.sin_port == destination.sin_port;
 }
 
+// The transaction's socket as the reply wait uses it, with the socket error of the last call
+// that failed.
+struct UdpReplySocket {
+  SOCKET socket;
+  const sockaddr_in& destination;
+  bool strict_sender;
+  char16_t* reply;
+  size_t reply_bytes;
+  int error;
+};
+
+int WaitReadable(void* context, uint32_t timeout_ms) {
+  UdpReplySocket& udp = *static_cast<UdpReplySocket*>(context);
+  fd_set readable;
+  FD_ZERO(&readable);
+  FD_SET(udp.socket, &readable);
+  // The limit as its whole seconds and the remaining milliseconds.
+  timeval limit;
+  limit.tv_sec = static_cast<long>(timeout_ms / 1000);
+  limit.tv_usec = static_cast<long>(timeout_ms % 1000) * 1000;
+  int ready = ::select(0, &readable, nullptr, nullptr, &limit);
+  if (ready == SOCKET_ERROR) {
+    udp.error = ::WSAGetLastError();
+    return -1;
+  }
+  return ready > 0 && FD_ISSET(udp.socket, &readable) ? 1 : 0;
+}
+
+Arrival ReceiveDatagram(void* context) {
+  UdpReplySocket& udp = *static_cast<UdpReplySocket*>(context);
+  size_t receive_limit = ReceiveLimit(udp.reply_bytes);
+  if (receive_limit > INT_MAX) receive_limit = INT_MAX & ~1u;
+  // The sender is asked for only when it is checked.
+  sockaddr_in sender;
+  ZeroMemory(&sender, sizeof(sender));
+  int sender_size = sizeof(sender);
+  int received =
+      ::recvfrom(udp.socket, reinterpret_cast<char*>(udp.reply), static_cast<int>(receive_limit), 0,
+                 udp.strict_sender ? reinterpret_cast<sockaddr*>(&sender) : nullptr,
+                 udp.strict_sender ? &sender_size : nullptr);
+  udp.error = received == SOCKET_ERROR ? ::WSAGetLastError() : 0;
+  if (udp.error != 0 && udp.error != WSAEMSGSIZE) {
+    ClearReply(udp.reply, udp.reply_bytes);
+    return IsNetworkErrorReport(udp.error) ? Arrival::kErrorReport : Arrival::kFailure;
+  }
+  if (udp.strict_sender && !IsSameEndpoint(sender, udp.destination)) {
+    ClearReply(udp.reply, udp.reply_bytes);
+    return Arrival::kOtherSender;
+  }
+  // A longer datagram still fills the buffer: it is the reply, cut to what fits.
+  ConvertReceivedReply(udp.reply, udp.reply_bytes,
+                       udp.error == WSAEMSGSIZE ? receive_limit : static_cast<size_t>(received));
+  return Arrival::kReply;
+}
+
+uint32_t TickCount(void*) {
+  return ::GetTickCount();
+}
+
 }  // namespace
 
 void QueryHVSDiagnosed(const char* host, uint32_t port, const char16_t* request,
@@ -121,64 +181,27 @@ void QueryHVSDiagnosed(const char* host, uint32_t port, const char16_t* request,
     return;
   }
 
-  // With `strict_sender` a datagram from anyone but the destination is dropped and the wait
-  // goes on for what is left of the time-out, so a flood of forged datagrams cannot stretch it.
-  const DWORD started = ::GetTickCount();
-  int dropped = 0;
-  for (;;) {
-    // The first wait is the whole time-out, exactly as without the strict check.
-    const DWORD elapsed = dropped == 0 ? 0 : ::GetTickCount() - started;
-    const uint32_t remaining = elapsed >= timeout_ms ? 0 : timeout_ms - elapsed;
-    fd_set readable;
-    FD_ZERO(&readable);
-    FD_SET(socket.Get(), &readable);
-    timeval limit;
-    limit.tv_sec = static_cast<long>(remaining / 1000);
-    limit.tv_usec = static_cast<long>(remaining % 1000) * 1000;
-    int ready = ::select(0, &readable, nullptr, nullptr, &limit);
-    if (ready == SOCKET_ERROR) {
-      ComposeDiagnostic(QueryFailure::kSelect, host, ::WSAGetLastError(), diagnostic);
-      return;
-    }
-    if (ready == 0 || !FD_ISSET(socket.Get(), &readable)) {  // time-out: no reply
-      if (dropped > 0) ComposeDiagnostic(QueryFailure::kOtherSender, host, dropped, diagnostic);
-      return;
-    }
-
-    size_t receive_limit = ReceiveLimit(reply_bytes);
-    if (receive_limit > INT_MAX) receive_limit = INT_MAX & ~1u;
-    sockaddr_in sender;
-    ZeroMemory(&sender, sizeof(sender));
-    int sender_size = sizeof(sender);
-    int received =
-        ::recvfrom(socket.Get(), reinterpret_cast<char*>(reply), static_cast<int>(receive_limit), 0,
-                   strict_sender ? reinterpret_cast<sockaddr*>(&sender) : nullptr,
-                   strict_sender ? &sender_size : nullptr);
-    int error = received == SOCKET_ERROR ? ::WSAGetLastError() : 0;
-    if (strict_sender && (error == 0 || error == WSAEMSGSIZE) &&
-        !IsSameEndpoint(sender, destination)) {
-      ClearReply(reply, reply_bytes);
-      ++dropped;
-      if (remaining == 0) {
-        ComposeDiagnostic(QueryFailure::kOtherSender, host, dropped, diagnostic);
-        return;
+  UdpReplySocket udp{socket.Get(), destination, strict_sender, reply, reply_bytes, 0};
+  const ReplySocket slots{&WaitReadable, &ReceiveDatagram, &TickCount, &udp};
+  const WaitResult result = WaitForReply(slots, timeout_ms, strict_sender);
+  switch (result.end) {
+    case WaitEnd::kReply:
+      break;
+    case WaitEnd::kTimedOut:
+      // A plain time-out is no failure; one after dropping other senders' datagrams is.
+      if (result.dropped > 0) {
+        ComposeDiagnostic(QueryFailure::kOtherSender, host, static_cast<int>(result.dropped),
+                          diagnostic);
       }
-      continue;
-    }
-    if (error == WSAEMSGSIZE) {
-      // A longer datagram still fills the buffer: it is the reply, cut to what fits.
-      ConvertReceivedReply(reply, reply_bytes, receive_limit);
-      return;
-    }
-    if (error != 0) {
-      ClearReply(reply, reply_bytes);
+      break;
+    case WaitEnd::kWaitFailed:
+      ComposeDiagnostic(QueryFailure::kSelect, host, udp.error, diagnostic);
+      break;
+    case WaitEnd::kReceiveFailed:
       ComposeDiagnostic(
-          error == WSAECONNRESET ? QueryFailure::kUnreachable : QueryFailure::kReceive, host, error,
-          diagnostic);
-      return;
-    }
-    ConvertReceivedReply(reply, reply_bytes, static_cast<size_t>(received));
-    return;
+          udp.error == WSAECONNRESET ? QueryFailure::kUnreachable : QueryFailure::kReceive, host,
+          udp.error, diagnostic);
+      break;
   }
 }
 
