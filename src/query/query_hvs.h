@@ -30,7 +30,9 @@ bool IsSendableAddress(uint32_t address);
 // sends `request` (NUL-terminated UTF-16) with every BEL as NUL, two bytes per character and
 // no terminator, and waits up to `timeout_ms` for one datagram from any sender; with
 // `strict_sender` only a datagram from the address and port the request went to is taken,
-// any other is dropped and the wait goes on for the rest of the same time-out. On return
+// any other, and any error report of the network (WSAECONNRESET, WSAENETRESET), is passed over
+// and the wait goes on for the rest of the same time-out, after which what is already queued is
+// still read (see WaitForReply). On return
 // `reply` (`reply_bytes` bytes) holds that datagram, cut to reply_bytes - 2 bytes, with every
 // BEL before its first NUL turned into NUL and the rest zero; or only zeros when nothing
 // usable came. Failures are composed as "QueryHVS: ..." texts for the debugger channel only.

@@ -47,10 +47,17 @@ struct WaitResult {
   uint32_t dropped;  // datagrams of other senders and error reports passed over
 };
 
+// The most arrivals a strict wait still receives once its time-out has run out: a flood of
+// forged datagrams cannot keep it going.
+constexpr uint32_t kMaxDrainedAtDeadline = 64;
+
 // Waits up to `timeout_ms` for the reply; the first wait is the whole time-out. Without
-// `strict_sender` the first arrival decides: a datagram is the reply, an error report or a
-// failure ends the wait. With it, datagrams of other senders are dropped and the wait goes on for
-// what is left of the same time-out.
+// `strict_sender` the first arrival decides, as it always has: a datagram is the reply, an error
+// report or a failure ends the wait. With it, datagrams of other senders and error reports
+// (which name no sender, so anyone can forge them) are passed over and the wait goes on for what
+// is left of the same time-out; once that has run out, what is already queued is still received
+// without waiting again (at most kMaxDrainedAtDeadline arrivals), so a reply queued behind
+// dropped datagrams is taken.
 WaitResult WaitForReply(const ReplySocket& socket, uint32_t timeout_ms, bool strict_sender);
 
 }  // namespace hvn
