@@ -13,6 +13,7 @@
 #include "client9x/processes_win.h"
 #include "platform/win.h"
 #include "policy_server_process.h"
+#include "support/process_files.h"
 #include "support/temp_dir.h"
 
 namespace hvn::test {
@@ -33,6 +34,7 @@ const char kReplies[] =
 const std::string kLibrary = WindowsPath(HVN_9X_LIBRARY);
 const std::string kStartup = WindowsPath(HVN_9X_STARTUP);
 const std::string kDialogHost = WindowsPath(HVN_9X_DIALOG_HOST);
+const std::string kKernelSeam = WindowsPath(HVN_9X_KERNEL_SEAM);
 
 // Waits until the condition holds, at most 10 s.
 template <typename Condition>
@@ -179,6 +181,33 @@ TEST_F(HookProcessesTest, StartupProgramPreparesTheDialogsOfOtherProcesses) {
               }));
   }
   EndSession(*startup);
+}
+
+// The start-up program asks KERNEL32 for RegisterServiceProcess, so that a log-off does not
+// end it, and runs on where the function is missing. A test library loaded in place of the
+// client library answers the program's lookups and writes down what it was asked.
+TEST_F(HookProcessesTest, StartupProgramRegistersAsAServiceProcessWhereTheKernelCan) {
+  struct Case {
+    const char* kernel;
+    const char* log;
+  };
+  const Case cases[] = {
+      {"has it", "asked\r\nregistered 0 1\r\n"},
+      {"lacks it", "asked\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.kernel);
+    TempDir folder;
+    const std::string program_path = folder.path() + "\\HVNc9x.exe";
+    ASSERT_TRUE(::CopyFileA(kStartup.c_str(), program_path.c_str(), FALSE));
+    ASSERT_TRUE(::CopyFileA(kKernelSeam.c_str(), (folder.path() + "\\HVNc9x.dll").c_str(), FALSE));
+    ::SetEnvironmentVariableA("HVN_TEST_KERNEL", c.kernel);
+    Program program("\"" + program_path + "\"");
+    ::SetEnvironmentVariableA("HVN_TEST_KERNEL", nullptr);
+    ASSERT_NE(WaitForWindowOf(program.Id(), "HVNc9x", "HVNc9x"), nullptr);
+    EndSession(program);
+    EXPECT_EQ(ReadFileText(folder.path() + "\\service.log"), c.log);
+  }
 }
 
 TEST_F(HookProcessesTest, OnlyTheProcessThatInstalledTheHookRemovesIt) {

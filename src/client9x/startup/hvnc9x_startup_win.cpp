@@ -1,7 +1,8 @@
 // HVNc9x.exe: the 9x client's start-up program. Started once when the system starts, it loads
 // HVNc9x.dll (which installs the system-wide hook on load) and keeps running with no visible
-// window, because the hook lives as long as the process that installed it. It ends when the
-// system shuts down; a second copy started by mistake ends at once and loads nothing.
+// window, because the hook lives as long as the process that installed it; it registers as a
+// service process so that a log-off does not end it. It ends when the system shuts down; a
+// second copy started by mistake ends at once and loads nothing.
 //
 // Exit status: 0 after a normal run, 183 when a copy was already running, 126 when the library
 // was found neither beside the program nor in the system directory.
@@ -18,6 +19,7 @@ constexpr char kRunningMutex[] = "Halvern Client 9x start-up";
 constexpr int kAlreadyRunning = 183;                                   // ERROR_ALREADY_EXISTS
 constexpr int kLibraryMissing = 126;                                   // ERROR_MOD_NOT_FOUND
 constexpr LPARAM kEndSessionLogoff = static_cast<LPARAM>(0x80000000);  // ENDSESSION_LOGOFF
+constexpr DWORD kRegisterSimpleService = 1;                            // RSP_SIMPLE_SERVICE
 
 // Loads the library from `folder` (ending without a separator); nullptr when absent.
 HMODULE LoadFrom(const char* folder, size_t length) {
@@ -43,6 +45,20 @@ HMODULE LoadClientLibrary() {
   length = ::GetSystemDirectoryA(folder, sizeof(folder));
   if (length == 0 || length >= sizeof(folder)) return nullptr;
   return LoadFrom(folder, length);
+}
+
+// Asks the system to keep this program running when the user logs off: on Windows 95, 98 and
+// Me a process that is not a service process ends with the session, and the hook with it.
+// RegisterServiceProcess exists only in those systems' KERNEL32, so it is looked up at run time;
+// where it is absent (NT, where a log-off never ends the start-up services) nothing is needed.
+void RegisterAsServiceProcess() {
+  using RegisterServiceProcessFunction = DWORD(WINAPI*)(DWORD process_id, DWORD type);
+  HMODULE kernel = ::GetModuleHandleA("KERNEL32.DLL");
+  if (kernel == nullptr) return;
+  auto register_service_process = reinterpret_cast<RegisterServiceProcessFunction>(
+      reinterpret_cast<void*>(::GetProcAddress(kernel, "RegisterServiceProcess")));
+  // Process id 0: this process.
+  if (register_service_process != nullptr) register_service_process(0, kRegisterSimpleService);
 }
 
 LRESULT CALLBACK SessionWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -74,6 +90,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (running != nullptr) ::CloseHandle(running);
     return kLibraryMissing;
   }
+  // The hook is in place: from now on it must outlive a log-off.
+  RegisterAsServiceProcess();
 
   // A window that is never shown, so the program hears of the end of the session.
   WNDCLASSA window_class = {};
