@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "policy_server.h"
-#include "policy_source.h"
-#include "reg_file.h"
+#include "base/policy_source.h"
+#include "base/reg_file.h"
+#include "serve/policy_server.h"
 
 namespace {
 

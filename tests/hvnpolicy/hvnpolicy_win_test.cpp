@@ -4,9 +4,9 @@
 
 #include <string>
 
+#include "base/reg_file.h"
 #include "config/registry_tree.h"
 #include "hvnpolicy_process_win.h"
-#include "reg_file.h"
 #include "support/temp_dir.h"
 
 namespace hvn::test {

@@ -9,18 +9,19 @@
 #include <cstdio>
 #include <cstring>
 
-#include "command_line.h"
+#include "base/command_line.h"
+#include "base/policy_source.h"
+#include "base/policy_wire.h"
+#include "base/reg_file.h"
+#include "check/live_query.h"
 #include "config/registry_tree.h"
 #include "config/test_thread.h"
-#include "live_query.h"
 #include "policy/policy_reply.h"
-#include "policy_messages.h"
-#include "policy_server.h"
-#include "policy_source.h"
-#include "policy_wire.h"
 #include "query/reply.h"
 #include "query/request.h"
-#include "reg_file.h"
+#include "serve/policy_messages.h"
+#include "serve/policy_server.h"
+#include "serve/serve_command.h"
 #include "support/temp_dir.h"
 
 namespace hvn::tool {

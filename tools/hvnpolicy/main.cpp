@@ -5,7 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "command_line.h"
+#include "base/command_line.h"
+#include "check/check_command.h"
+#include "dict/dict_command.h"
+#include "serve/serve_command.h"
 
 namespace {
 

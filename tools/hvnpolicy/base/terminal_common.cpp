@@ -1,0 +1,28 @@
+#include <cstring>
+
+#include "base/terminal.h"
+#include "base/utf8_text.h"
+#include "platform/ansi_text.h"
+#include "platform/secure_zero.h"
+
+namespace hvn::tool {
+
+void DecodeSecretLine(const char* bytes, size_t length, char16_t (&out)[kSecretCapacity],
+                      size_t& out_length) {
+  std::memset(out, 0, sizeof(out));
+  std::u16string wide;
+  wide.reserve(length + 1);  // no reallocation leaves a copy behind
+  if (DecodeUtf8(bytes, length, wide)) {
+    out_length = wide.size() < kSecretCapacity - 1 ? wide.size() : kSecretCapacity - 1;
+    // Never end on the first half of a surrogate pair.
+    if (out_length > 0 && out_length < wide.size() && wide[out_length - 1] >= 0xD800 &&
+        wide[out_length - 1] <= 0xDBFF)
+      --out_length;
+    std::memcpy(out, wide.data(), out_length * sizeof(char16_t));
+  } else {
+    out_length = platform::AnsiToWide(bytes, length, out, kSecretCapacity);
+  }
+  if (!wide.empty()) platform::SecureZero(&wide[0], wide.size() * sizeof(char16_t));
+}
+
+}  // namespace hvn::tool

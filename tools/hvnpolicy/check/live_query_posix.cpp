@@ -1,0 +1,72 @@
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
+
+#include <string>
+
+#include "base/udp_socket.h"
+#include "base/utf8_text.h"
+#include "check/live_query.h"
+#include "query/policy_servers.h"
+#include "query/reply.h"
+#include "query/request.h"
+
+namespace hvn::tool {
+
+namespace {
+
+bool ResolveIPv4(const char* host, uint32_t& address) {
+  in_addr parsed{};
+  if (::inet_pton(AF_INET, host, &parsed) == 1) {
+    address = parsed.s_addr;
+    return true;
+  }
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_DGRAM;
+  addrinfo* result = nullptr;
+  if (::getaddrinfo(host, nullptr, &hints, &result) != 0 || result == nullptr) return false;
+  address = reinterpret_cast<sockaddr_in*>(result->ai_addr)->sin_addr.s_addr;
+  ::freeaddrinfo(result);
+  return true;
+}
+
+// One transaction as the clients make it: the request with every BEL as NUL from a new
+// socket, one datagram back within the time-out, converted as the clients convert it.
+void Transaction(void*, const char* host, uint32_t port, const char16_t* request,
+                 uint32_t timeout_ms, char16_t* reply, size_t reply_bytes) {
+  ClearReply(reply, reply_bytes);
+  UdpPeer server;
+  if (!ResolveIPv4(host, server.address)) return;
+  server.port = static_cast<uint16_t>(port);
+  std::u16string text(request);
+  std::u16string wire(text.size(), u'\0');
+  ToWireRequest(text.data(), text.size(), &wire[0]);
+  std::string bytes;
+  for (char16_t c : wire) {
+    bytes += static_cast<char>(c & 0xFF);
+    bytes += static_cast<char>(c >> 8);
+  }
+  UdpSocket socket;
+  if (socket.Open("0.0.0.0", 0) != 0 || !socket.Send(bytes.data(), bytes.size(), server)) return;
+  UdpPeer from;
+  long got =
+      socket.Receive(reinterpret_cast<char*>(reply), ReceiveLimit(reply_bytes), timeout_ms, from);
+  if (got < 0) {
+    ClearReply(reply, reply_bytes);
+    return;
+  }
+  ConvertReceivedReply(reply, reply_bytes, static_cast<size_t>(got));
+}
+
+}  // namespace
+
+void AskServer(const LiveServer& server, const char16_t* domain, const char16_t* request,
+               char16_t* reply, size_t reply_bytes) {
+  std::string list = OneServerList(ToAnsi(domain), server.host);
+  QueryTransport transport{Transaction, nullptr};
+  SweepPolicyServers(transport, list.c_str(), domain, server.port, request, server.timeout_ms,
+                     server.retries, reply, reply_bytes);
+}
+
+}  // namespace hvn::tool
