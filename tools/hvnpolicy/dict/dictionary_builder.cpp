@@ -171,6 +171,217 @@ bool MergeRuns(const std::vector<std::string>& inputs, DictionaryEncoding encodi
   return true;
 }
 
+// The word list being read: its file, positioned after any byte-order mark, its size for the
+// progress bar and whether its lines are UTF-16LE.
+struct WordList {
+  UniqueFile file;
+  uint64_t size = 0;
+  bool utf16 = false;
+};
+
+// Opens the list and decides its encoding: UTF-16LE with a byte-order mark or a zero byte near
+// its start (as the rule decides for a dictionary), else bytes (UTF-8 or the ANSI code page,
+// per line).
+bool OpenWordList(const std::string& path, WordList& list, std::string& error) {
+  {
+    platform::ReadOnlyFile probe;
+    if (probe.Open(path.c_str())) list.size = probe.Size();
+  }
+  list.file = OpenFile(path, "rb");
+  if (!list.file) {
+    error = "cannot open the word list " + path;
+    return false;
+  }
+  char head[256];
+  size_t head_length = std::fread(head, 1, sizeof(head), list.file.get());
+  const bool utf16_mark = head_length >= 2 && static_cast<unsigned char>(head[0]) == 0xFF &&
+                          static_cast<unsigned char>(head[1]) == 0xFE;
+  list.utf16 =
+      DetectDictionaryEncoding(head, head_length) == DictionaryEncoding::kUtf16 || utf16_mark;
+  size_t skip = 0;
+  if (list.utf16 && utf16_mark) skip = 2;
+  if (!list.utf16 && head_length >= 3 && std::memcmp(head, "\xEF\xBB\xBF", 3) == 0) skip = 3;
+  std::fseek(list.file.get(), static_cast<long>(skip), SEEK_SET);
+  return true;
+}
+
+// The entries read so far: the current chunk in memory and, once a chunk outgrew its bytes,
+// the sorted runs written to temporary files beside the output (removed however the build
+// ends).
+class SortedRuns {
+ public:
+  SortedRuns(const std::string& output_path, const DictionaryBuildOptions& options,
+             DictionaryBuildReport& report)
+      : temporary_(output_path), options_(options), report_(report) {
+    arena_.reserve(options.run_bytes);
+  }
+
+  // Adds one entry; a full chunk is first sorted into a run file. False when that file
+  // cannot be written.
+  bool Add(const std::string& entry) {
+    if (arena_.size() + entry.size() > options_.run_bytes && !chunk_.empty() && !Spill())
+      return false;
+    chunk_.push_back({static_cast<uint32_t>(arena_.size()), static_cast<uint32_t>(entry.size())});
+    arena_ += entry;
+    return true;
+  }
+
+  // Writes every entry once, in order, into `writer`: the chunk directly when it is all there
+  // is, else the chunk as a last run and then the runs merged. False when a run file fails.
+  bool WriteAll(EntryWriter& writer, DictionaryBuildObserver& observer) {
+    if (runs_.empty()) {
+      SortChunk();
+      WriteChunk(writer);
+      return true;
+    }
+    if (!chunk_.empty() && !Spill()) return false;
+    report_.runs = runs_.size();
+    return MergeAll(writer, observer);
+  }
+
+ private:
+  void SortChunk() {
+    std::sort(chunk_.begin(), chunk_.end(), [&](const ChunkEntry& a, const ChunkEntry& b) {
+      return CompareEntries(options_.output, arena_.data() + a.offset, a.length,
+                            arena_.data() + b.offset, b.length) < 0;
+    });
+  }
+
+  void WriteChunk(EntryWriter& writer) {
+    for (const ChunkEntry& entry : chunk_)
+      if (!writer.Write(arena_.data() + entry.offset, entry.length)) ++report_.duplicates;
+  }
+
+  bool Spill() {
+    SortChunk();
+    std::string path = temporary_.Add();
+    UniqueFile run = OpenFile(path, "wb");
+    if (!run) return false;
+    EntryWriter writer(run.get(), options_.output, false);
+    WriteChunk(writer);
+    spilled_entries_ += writer.Written();
+    if (!CloseChecked(run)) return false;
+    runs_.push_back(path);
+    chunk_.clear();
+    arena_.clear();
+    return true;
+  }
+
+  // Passes of at most merge_fan_in runs into new runs, until one pass can write the
+  // dictionary itself.
+  bool MergeAll(EntryWriter& writer, DictionaryBuildObserver& observer) {
+    const DictionaryEncoding encoding = options_.output;
+    const size_t fan_in = options_.merge_fan_in < 2 ? 2 : options_.merge_fan_in;
+    uint64_t done = 0;
+    uint64_t total = spilled_entries_;
+    while (runs_.size() > fan_in) {
+      std::vector<std::string> next;
+      for (size_t start = 0; start < runs_.size(); start += fan_in) {
+        std::vector<std::string> group(runs_.begin() + start,
+                                       runs_.begin() + std::min(runs_.size(), start + fan_in));
+        std::string path = temporary_.Add();
+        UniqueFile merged = OpenFile(path, "wb");
+        EntryWriter run_writer(merged.get(), encoding, false);
+        bool written = merged && MergeRuns(group, encoding, run_writer, observer, total, done,
+                                           report_.duplicates);
+        written = written && CloseChecked(merged);
+        for (const std::string& used : group) temporary_.Forget(used);
+        if (!written) return false;
+        next.push_back(path);
+      }
+      total += done;
+      runs_ = next;
+    }
+    bool written = MergeRuns(runs_, encoding, writer, observer, total, done, report_.duplicates);
+    observer.Progress("merging", total, total);
+    return written;
+  }
+
+  TemporaryFiles temporary_;
+  const DictionaryBuildOptions& options_;
+  DictionaryBuildReport& report_;
+  std::vector<std::string> runs_;
+  std::string arena_;
+  std::vector<ChunkEntry> chunk_;
+  uint64_t spilled_entries_ = 0;
+};
+
+// Reads every line of the list into `runs`, counting and reporting what is left out.
+bool ReadWordList(WordList& list, const std::string& input_path, const std::string& output_path,
+                  DictionaryEncoding encoding, SortedRuns& runs, DictionaryBuildObserver& observer,
+                  DictionaryBuildReport& report, std::string& error) {
+  LineReader reader(list.file.get(), list.utf16 ? 2 : 1, kMaxWordBytes);
+  Line line;
+  std::string entry;
+  std::string reason;
+  while (reader.Next(line)) {
+    ++report.lines;
+    if (report.lines % 65536 == 0) observer.Progress("reading", reader.BytesRead(), list.size);
+    if (line.units == 0) {
+      ++report.blank_lines;
+      continue;
+    }
+    bool made = false;
+    if (line.units > kMaxWordBytes)
+      reason = LineNote(line.units, "units, longer than the 126 a dictionary line holds");
+    else
+      made = MakeEntry(line.bytes, list.utf16, encoding, entry, reason);
+    if (!made) {
+      ++report.left_out;
+      observer.LeftOut(line.number, reason);
+      continue;
+    }
+    if (!runs.Add(entry)) {
+      error = "cannot write a temporary file beside " + output_path;
+      return false;
+    }
+  }
+  if (reader.Failed()) {
+    error = "cannot read the word list " + input_path;
+    return false;
+  }
+  if (reader.OddTail()) {
+    ++report.left_out;
+    observer.LeftOut(report.lines, "the UTF-16 list ends in half a character");
+  }
+  observer.Progress("reading", list.size, list.size);
+  return true;
+}
+
+// Puts the complete `partial` file in place of `output_path`.
+bool ReplaceFile(const std::string& partial, const std::string& output_path, std::string& error) {
+  if (std::rename(partial.c_str(), output_path.c_str()) == 0) return true;
+  // Windows does not rename over an existing file.
+  std::remove(output_path.c_str());
+  if (std::rename(partial.c_str(), output_path.c_str()) == 0) return true;
+  std::remove(partial.c_str());
+  error = "cannot rename " + partial + " to " + output_path;
+  return false;
+}
+
+// Writes the heading and every entry to a file beside the output, then renames it into place.
+bool WriteDictionary(SortedRuns& runs, const std::string& output_path, DictionaryEncoding encoding,
+                     DictionaryBuildObserver& observer, DictionaryBuildReport& report,
+                     std::string& error) {
+  std::string partial = output_path + ".partial";
+  UniqueFile output = OpenFile(partial, "wb");
+  if (!output) {
+    error = "cannot create " + partial;
+    return false;
+  }
+  WriteHeading(output.get(), encoding);
+  EntryWriter writer(output.get(), encoding, true);
+  bool written = runs.WriteAll(writer, observer);
+  report.entries = writer.Written();
+  written = CloseChecked(output) && written;
+  if (!written) {
+    std::remove(partial.c_str());
+    error = "cannot write " + output_path + " (disk full?)";
+    return false;
+  }
+  return ReplaceFile(partial, output_path, error);
+}
+
 }  // namespace
 
 bool MakeEntry(const std::string& line, bool utf16_input, DictionaryEncoding encoding,
@@ -218,159 +429,12 @@ bool BuildDictionary(const std::string& input_path, const std::string& output_pa
                      const DictionaryBuildOptions& options, DictionaryBuildObserver& observer,
                      DictionaryBuildReport& report, std::string& error) {
   report = DictionaryBuildReport();
-  uint64_t input_size = 0;
-  {
-    platform::ReadOnlyFile probe;
-    if (probe.Open(input_path.c_str())) input_size = probe.Size();
-  }
-  UniqueFile input = OpenFile(input_path, "rb");
-  if (!input) {
-    error = "cannot open the word list " + input_path;
-    return false;
-  }
-  // The encoding of the list: UTF-16LE with a byte-order mark or a zero byte near its start
-  // (as the rule decides for a dictionary), else bytes (UTF-8 or the ANSI code page, per line).
-  char head[256];
-  size_t head_length = std::fread(head, 1, sizeof(head), input.get());
-  bool utf16_input = DetectDictionaryEncoding(head, head_length) == DictionaryEncoding::kUtf16 ||
-                     (head_length >= 2 && static_cast<unsigned char>(head[0]) == 0xFF &&
-                      static_cast<unsigned char>(head[1]) == 0xFE);
-  size_t skip = 0;
-  if (utf16_input && head_length >= 2 && static_cast<unsigned char>(head[0]) == 0xFF &&
-      static_cast<unsigned char>(head[1]) == 0xFE)
-    skip = 2;
-  if (!utf16_input && head_length >= 3 && std::memcmp(head, "\xEF\xBB\xBF", 3) == 0) skip = 3;
-  std::fseek(input.get(), static_cast<long>(skip), SEEK_SET);
-
-  const DictionaryEncoding encoding = options.output;
-  TemporaryFiles temporary(output_path);
-  std::vector<std::string> runs;
-  std::string arena;
-  arena.reserve(options.run_bytes);
-  std::vector<ChunkEntry> chunk;
-  uint64_t chunk_entries_total = 0;
-
-  auto sort_chunk = [&] {
-    std::sort(chunk.begin(), chunk.end(), [&](const ChunkEntry& a, const ChunkEntry& b) {
-      return CompareEntries(encoding, arena.data() + a.offset, a.length, arena.data() + b.offset,
-                            b.length) < 0;
-    });
-  };
-  auto write_chunk = [&](EntryWriter& writer) {
-    for (const ChunkEntry& entry : chunk)
-      if (!writer.Write(arena.data() + entry.offset, entry.length)) ++report.duplicates;
-  };
-  auto spill = [&]() -> bool {
-    sort_chunk();
-    std::string path = temporary.Add();
-    UniqueFile run = OpenFile(path, "wb");
-    if (!run) return false;
-    EntryWriter writer(run.get(), encoding, false);
-    write_chunk(writer);
-    chunk_entries_total += writer.Written();
-    if (!CloseChecked(run)) return false;
-    runs.push_back(path);
-    chunk.clear();
-    arena.clear();
-    return true;
-  };
-
-  LineReader reader(input.get(), utf16_input ? 2 : 1, kMaxWordBytes);
-  Line line;
-  std::string entry;
-  std::string reason;
-  while (reader.Next(line)) {
-    ++report.lines;
-    if (report.lines % 65536 == 0) observer.Progress("reading", reader.BytesRead(), input_size);
-    if (line.units == 0) {
-      ++report.blank_lines;
-      continue;
-    }
-    bool made = line.units > kMaxWordBytes
-                    ? (reason = LineNote(line.units,
-                                         "units, longer than the 126 a dictionary "
-                                         "line holds"),
-                       false)
-                    : MakeEntry(line.bytes, utf16_input, encoding, entry, reason);
-    if (!made) {
-      ++report.left_out;
-      observer.LeftOut(line.number, reason);
-      continue;
-    }
-    if (arena.size() + entry.size() > options.run_bytes && !chunk.empty() && !spill()) {
-      error = "cannot write a temporary file beside " + output_path;
-      return false;
-    }
-    chunk.push_back({static_cast<uint32_t>(arena.size()), static_cast<uint32_t>(entry.size())});
-    arena += entry;
-  }
-  if (reader.Failed()) {
-    error = "cannot read the word list " + input_path;
-    return false;
-  }
-  if (reader.OddTail()) {
-    ++report.left_out;
-    observer.LeftOut(report.lines, "the UTF-16 list ends in half a character");
-  }
-  observer.Progress("reading", input_size, input_size);
-
-  std::string partial = output_path + ".partial";
-  UniqueFile output = OpenFile(partial, "wb");
-  if (!output) {
-    error = "cannot create " + partial;
-    return false;
-  }
-  bool written = true;
-  WriteHeading(output.get(), encoding);
-  EntryWriter writer(output.get(), encoding, true);
-  if (runs.empty()) {
-    sort_chunk();
-    write_chunk(writer);
-  } else {
-    if (!chunk.empty() && !spill()) written = false;
-    report.runs = runs.size();
-    uint64_t done = 0;
-    // Passes of at most merge_fan_in runs until one pass can write the dictionary.
-    const size_t fan_in = options.merge_fan_in < 2 ? 2 : options.merge_fan_in;
-    uint64_t total = chunk_entries_total;
-    while (written && runs.size() > fan_in) {
-      std::vector<std::string> next;
-      for (size_t start = 0; written && start < runs.size(); start += fan_in) {
-        std::vector<std::string> group(runs.begin() + start,
-                                       runs.begin() + std::min(runs.size(), start + fan_in));
-        std::string path = temporary.Add();
-        UniqueFile merged = OpenFile(path, "wb");
-        EntryWriter run_writer(merged.get(), encoding, false);
-        written = merged &&
-                  MergeRuns(group, encoding, run_writer, observer, total, done, report.duplicates);
-        written = written && CloseChecked(merged);
-        for (const std::string& used : group) temporary.Forget(used);
-        next.push_back(path);
-      }
-      total += done;
-      runs = next;
-    }
-    written =
-        written && MergeRuns(runs, encoding, writer, observer, total, done, report.duplicates);
-    observer.Progress("merging", total, total);
-  }
-  report.entries = writer.Written();
-  written = CloseChecked(output) && written;
-  if (!written) {
-    std::remove(partial.c_str());
-    error = "cannot write " + output_path + " (disk full?)";
-    return false;
-  }
-  if (std::rename(partial.c_str(), output_path.c_str()) != 0) {
-    // Windows does not rename over an existing file.
-    std::remove(output_path.c_str());
-    if (std::rename(partial.c_str(), output_path.c_str()) != 0) {
-      std::remove(partial.c_str());
-      error = "cannot rename " + partial + " to " + output_path;
-      return false;
-    }
-  }
-  return true;
+  WordList list;
+  if (!OpenWordList(input_path, list, error)) return false;
+  SortedRuns runs(output_path, options, report);
+  return ReadWordList(list, input_path, output_path, options.output, runs, observer, report,
+                      error) &&
+         WriteDictionary(runs, output_path, options.output, observer, report, error);
 }
 
 }  // namespace hvn::tool
