@@ -28,10 +28,16 @@ class UdpSocket {
   // The local port, once open.
   uint16_t Port() const { return port_; }
 
-  // Waits up to `timeout_ms` for one datagram into `buffer`. Returns its size, -1 when the
-  // time ran out, -2 on an error.
-  long Receive(char* buffer, size_t size, uint32_t timeout_ms, UdpPeer& peer);
-  bool Send(const char* data, size_t size, const UdpPeer& peer);
+  static constexpr long kTimedOut = -1;
+  static constexpr long kFailed = -2;
+
+  // Waits up to `timeout_ms` for one datagram into `buffer` (`size` bytes). Returns its length,
+  // which is above `size` when the datagram was longer than the buffer (only its first `size`
+  // bytes are there); kTimedOut when the time ran out; kFailed on an error, with its code (the
+  // socket error on Windows, errno natively) in `error` when given.
+  long Receive(char* buffer, size_t size, uint32_t timeout_ms, UdpPeer& peer, int* error = nullptr);
+  // Sends one datagram to `peer`. False on an error, with its code in `error` when given.
+  bool Send(const char* data, size_t size, const UdpPeer& peer, int* error = nullptr);
 
  private:
   intptr_t socket_ = -1;

@@ -30,28 +30,35 @@ int UdpSocket::Open(const char* address, uint16_t port) {
   return 0;
 }
 
-long UdpSocket::Receive(char* buffer, size_t size, uint32_t timeout_ms, UdpPeer& peer) {
+long UdpSocket::Receive(char* buffer, size_t size, uint32_t timeout_ms, UdpPeer& peer, int* error) {
   pollfd ready{static_cast<int>(socket_), POLLIN, 0};
   int count = ::poll(&ready, 1, static_cast<int>(timeout_ms));
-  if (count == 0) return -1;
-  if (count < 0) return errno == EINTR ? -1 : -2;
+  if (count == 0 || (count < 0 && errno == EINTR)) return kTimedOut;
   sockaddr_in from{};
   socklen_t length = sizeof(from);
-  ssize_t got = ::recvfrom(static_cast<int>(socket_), buffer, size, 0,
-                           reinterpret_cast<sockaddr*>(&from), &length);
-  if (got < 0) return -2;
+  // MSG_TRUNC: the datagram's own length, also when it did not fit.
+  ssize_t got = count < 0 ? -1
+                          : ::recvfrom(static_cast<int>(socket_), buffer, size, MSG_TRUNC,
+                                       reinterpret_cast<sockaddr*>(&from), &length);
+  if (got < 0) {
+    if (error != nullptr) *error = errno;
+    return kFailed;
+  }
   peer.address = from.sin_addr.s_addr;
   peer.port = ntohs(from.sin_port);
   return static_cast<long>(got);
 }
 
-bool UdpSocket::Send(const char* data, size_t size, const UdpPeer& peer) {
+bool UdpSocket::Send(const char* data, size_t size, const UdpPeer& peer, int* error) {
   sockaddr_in to{};
   to.sin_family = AF_INET;
   to.sin_addr.s_addr = peer.address;
   to.sin_port = htons(peer.port);
-  return ::sendto(static_cast<int>(socket_), data, size, 0, reinterpret_cast<sockaddr*>(&to),
-                  sizeof(to)) == static_cast<ssize_t>(size);
+  if (::sendto(static_cast<int>(socket_), data, size, 0, reinterpret_cast<sockaddr*>(&to),
+               sizeof(to)) == static_cast<ssize_t>(size))
+    return true;
+  if (error != nullptr) *error = errno;
+  return false;
 }
 
 std::string PeerText(const UdpPeer& peer) {

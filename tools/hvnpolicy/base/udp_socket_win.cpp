@@ -31,7 +31,7 @@ int UdpSocket::Open(const char* address, uint16_t port) {
   return 0;
 }
 
-long UdpSocket::Receive(char* buffer, size_t size, uint32_t timeout_ms, UdpPeer& peer) {
+long UdpSocket::Receive(char* buffer, size_t size, uint32_t timeout_ms, UdpPeer& peer, int* error) {
   SOCKET s = static_cast<SOCKET>(socket_);
   fd_set readable;
   FD_ZERO(&readable);
@@ -40,28 +40,39 @@ long UdpSocket::Receive(char* buffer, size_t size, uint32_t timeout_ms, UdpPeer&
   limit.tv_sec = static_cast<long>(timeout_ms / 1000);
   limit.tv_usec = static_cast<long>((timeout_ms % 1000) * 1000);
   int count = ::select(0, &readable, nullptr, nullptr, &limit);
-  if (count == 0) return -1;
-  if (count == SOCKET_ERROR) return -2;
+  if (count == 0) return kTimedOut;
   sockaddr_in from;
   std::memset(&from, 0, sizeof(from));
   int length = sizeof(from);
-  int got =
-      ::recvfrom(s, buffer, static_cast<int>(size), 0, reinterpret_cast<sockaddr*>(&from), &length);
-  // A port-unreachable notice from an earlier answer is no request; wait for the next one.
-  if (got == SOCKET_ERROR) return ::WSAGetLastError() == WSAECONNRESET ? -1 : -2;
+  int got = count == SOCKET_ERROR ? SOCKET_ERROR
+                                  : ::recvfrom(s, buffer, static_cast<int>(size), 0,
+                                               reinterpret_cast<sockaddr*>(&from), &length);
+  long result = got;
+  if (got == SOCKET_ERROR) {
+    int code = ::WSAGetLastError();
+    // A datagram longer than the buffer still fills it: report it as longer than `size`.
+    if (code != WSAEMSGSIZE) {
+      if (error != nullptr) *error = code;
+      return kFailed;
+    }
+    result = static_cast<long>(size) + 1;
+  }
   peer.address = from.sin_addr.s_addr;
   peer.port = ntohs(from.sin_port);
-  return got;
+  return result;
 }
 
-bool UdpSocket::Send(const char* data, size_t size, const UdpPeer& peer) {
+bool UdpSocket::Send(const char* data, size_t size, const UdpPeer& peer, int* error) {
   sockaddr_in to;
   std::memset(&to, 0, sizeof(to));
   to.sin_family = AF_INET;
   to.sin_addr.s_addr = peer.address;
   to.sin_port = htons(peer.port);
-  return ::sendto(static_cast<SOCKET>(socket_), data, static_cast<int>(size), 0,
-                  reinterpret_cast<sockaddr*>(&to), sizeof(to)) == static_cast<int>(size);
+  if (::sendto(static_cast<SOCKET>(socket_), data, static_cast<int>(size), 0,
+               reinterpret_cast<sockaddr*>(&to), sizeof(to)) == static_cast<int>(size))
+    return true;
+  if (error != nullptr) *error = ::WSAGetLastError();
+  return false;
 }
 
 std::string PeerText(const UdpPeer& peer) {

@@ -20,12 +20,12 @@ struct LiveServer {
 // Parses "host" or "host:port" into `server`. False for an empty host or a bad port.
 bool ParseServerAddress(const std::string& text, LiveServer& server);
 
-// Sends `request` (a formatted request, fields ended by BEL) for `domain` to `server` as the
-// clients do and leaves the converted reply in `reply` (`reply_bytes` bytes), or only zeros
-// when no answer came.
 // The one-entry server list "<domain> <host>" (ANSI) that puts a question to that host alone.
 std::string OneServerList(const std::string& ansi_domain, const std::string& host);
 
+// Sends `request` (a formatted request, fields ended by BEL) for `domain` to `server` as the
+// clients do with StrictReplySender 1, and leaves the converted reply in `reply` (`reply_bytes`
+// bytes), or only zeros when no answer came from the address and port asked.
 void AskServer(const LiveServer& server, const char16_t* domain, const char16_t* request,
                char16_t* reply, size_t reply_bytes);
 

@@ -2,6 +2,7 @@
 #include <netdb.h>
 #include <netinet/in.h>
 
+#include <chrono>
 #include <string>
 
 #include "base/udp_socket.h"
@@ -31,8 +32,10 @@ bool ResolveIPv4(const char* host, uint32_t& address) {
   return true;
 }
 
-// One transaction as the clients make it: the request with every BEL as NUL from a new
-// socket, one datagram back within the time-out, converted as the clients convert it.
+// One transaction as the clients make it with StrictReplySender: the request with every BEL
+// as NUL from a new socket, and as the reply only a datagram from the address and port asked
+// within the time-out (another sender's is dropped and the wait goes on for the rest of it),
+// converted as the clients convert it.
 void Transaction(void*, const char* host, uint32_t port, const char16_t* request,
                  uint32_t timeout_ms, char16_t* reply, size_t reply_bytes) {
   ClearReply(reply, reply_bytes);
@@ -49,14 +52,27 @@ void Transaction(void*, const char* host, uint32_t port, const char16_t* request
   }
   UdpSocket socket;
   if (socket.Open("0.0.0.0", 0) != 0 || !socket.Send(bytes.data(), bytes.size(), server)) return;
-  UdpPeer from;
-  long got =
-      socket.Receive(reinterpret_cast<char*>(reply), ReceiveLimit(reply_bytes), timeout_ms, from);
-  if (got < 0) {
+  const auto started = std::chrono::steady_clock::now();
+  for (;;) {
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+                             std::chrono::steady_clock::now() - started)
+                             .count();
+    const uint32_t remaining =
+        elapsed >= timeout_ms ? 0 : timeout_ms - static_cast<uint32_t>(elapsed);
+    UdpPeer from;
+    long got =
+        socket.Receive(reinterpret_cast<char*>(reply), ReceiveLimit(reply_bytes), remaining, from);
+    if (got < 0) {
+      ClearReply(reply, reply_bytes);
+      return;
+    }
+    if (from.address == server.address && from.port == server.port) {
+      ConvertReceivedReply(reply, reply_bytes, static_cast<size_t>(got));
+      return;
+    }
     ClearReply(reply, reply_bytes);
-    return;
+    if (remaining == 0) return;
   }
-  ConvertReceivedReply(reply, reply_bytes, static_cast<size_t>(got));
 }
 
 }  // namespace
