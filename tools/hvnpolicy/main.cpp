@@ -17,7 +17,7 @@ const char kUsage[] =
     "       hvnpolicy dict build WORDLIST DICTIONARY [--utf16]\n"
     "       hvnpolicy dict verify DICTIONARY\n"
     "       hvnpolicy serve ...     a policy server\n"
-    "Run a command without arguments for its options.\n";
+    "Run a command with --help for its options.\n";
 
 }  // namespace
 

@@ -8,7 +8,8 @@ namespace hvn::tool {
 
 bool ParseArguments(const std::vector<std::string>& args,
                     const std::vector<std::string>& with_value,
-                    const std::vector<std::string>& flags, Arguments& parsed, std::string& error) {
+                    const std::vector<std::string>& flags, Arguments& parsed, std::string& error,
+                    const std::vector<std::string>& repeatable) {
   parsed = Arguments();
   auto listed = [](const std::vector<std::string>& names, const std::string& name) {
     return std::find(names.begin(), names.end(), name) != names.end();
@@ -19,11 +20,19 @@ bool ParseArguments(const std::vector<std::string>& args,
       parsed.operands.push_back(arg);
       continue;
     }
+    if (listed(repeatable, arg)) {
+      if (i + 1 >= args.size()) {
+        error = arg + " needs a value";
+        return false;
+      }
+      parsed.lists[arg].push_back(args[++i]);
+      continue;
+    }
     if (parsed.Has(arg)) {
       error = arg + " is given twice";
       return false;
     }
-    if (listed(flags, arg)) {
+    if (listed(flags, arg) || arg == "--help") {
       parsed.options[arg] = "";
     } else if (listed(with_value, arg)) {
       if (i + 1 >= args.size()) {
@@ -36,6 +45,12 @@ bool ParseArguments(const std::vector<std::string>& args,
       return false;
     }
   }
+  return true;
+}
+
+bool PrintHelp(const Arguments& parsed, const char* usage) {
+  if (!parsed.Has("--help")) return false;
+  std::fputs(usage, stdout);
   return true;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/policy_wire.h"
 #include "base/utf8_text.h"
 #include "config/registry_value.h"
 #include "platform/ansi_text.h"
@@ -18,21 +19,51 @@ std::string Upper(std::string text) {
   return text;
 }
 
-// ":A:B:" from a multi-string of names.
-std::string ColonList(const char* data, size_t size) {
-  std::string list = ":";
+// The upper-case names of a multi-string, sorted.
+NameSet Names(const char* data, size_t size) {
+  NameSet names;
   size_t i = 0;
   while (i < size && data[i] != '\0') {
     size_t length = platform::BoundedLength(data + i, size - i);
-    list.append(data + i, length);
-    list += ':';
+    names.push_back(Upper(std::string(data + i, length)));
     i += length + 1;
   }
-  return Upper(list);
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
-bool HasNames(const char* list) {
-  return list != nullptr && list[0] != '\0' && std::strcmp(list, ":") != 0;
+// The names of a policy's list as the registry form stores it (":NAME1:NAME2:"), sorted.
+NameSet ListNames(const char* list) {
+  NameSet names;
+  if (list == nullptr) return names;
+  const char* start = list;
+  for (const char* c = list;; ++c) {
+    if (*c != ':' && *c != '\0') continue;
+    if (c > start) names.emplace_back(start, c);
+    if (*c == '\0') break;
+    start = c + 1;
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+bool Holds(const NameSet& names, const std::string& name) {
+  return std::binary_search(names.begin(), names.end(), name);
+}
+
+// The set names the user as USER, DOMAIN\USER or "*".
+bool NamesUser(const NameSet& names, const std::string& user, const std::string& qualified) {
+  return Holds(names, user) || Holds(names, qualified) || Holds(names, "*");
+}
+
+std::string WireBytes(const std::u16string& text) {
+  std::string bytes;
+  bytes.reserve(text.size() * 2);
+  for (char16_t c : text) {
+    bytes += static_cast<char>(c & 0xFF);
+    bytes += static_cast<char>(c >> 8);
+  }
+  return bytes;
 }
 
 }  // namespace
@@ -71,39 +102,56 @@ bool PolicyStore::Load(HKEY root, const std::string& path, std::string& error) {
     platform::UniqueKey key;
     if (::RegOpenKeyExA(root, key_path.c_str(), 0, KEY_READ, key.Receive()) == 0)
       ReadRule2900Text(key.Get(), stored->rule2900_text);
+    PolicyWireForm wire = FormatPolicyReply(stored->policy, stored->rule2900_text);
+    if (!wire.too_long.empty()) {
+      error = "policy \"" + stored->name + "\": " + wire.too_long + ": not loaded";
+      return false;
+    }
+    stored->wire = WireBytes(wire.text);
+    const char* const templates[3] = {stored->policy.MsgPolTemplate, stored->policy.MsgRejTemplate,
+                                      stored->policy.MsgRejGeneric};
+    for (int i = 0; i < 3; ++i)
+      if (templates[i] != nullptr) stored->templates[i] = FromAnsi(templates[i]);
     policies_.push_back(std::move(stored));
   }
   if (policies_.empty()) {
     error = "no policy under " + policies_path;
     return false;
   }
-  const std::string groups_path = path + "\\Groups";
-  platform::UniqueKey groups_key;
-  if (::RegOpenKeyExA(root, groups_path.c_str(), 0, KEY_READ, groups_key.Receive()) == 0) {
-    std::vector<char> members(kMembersSize + 2);
-    for (DWORD index = 0;; ++index) {
-      char name[kNameSize];
-      DWORD name_length = kNameSize;
-      DWORD size = kMembersSize;
-      DWORD type = 0;
-      std::fill(members.begin(), members.end(), '\0');
-      LONG rc = ::RegEnumValueA(groups_key.Get(), index, name, &name_length, nullptr, &type,
-                                reinterpret_cast<BYTE*>(members.data()), &size);
-      if (rc == ERROR_MORE_DATA) continue;  // a group too large to hold: left out
-      if (rc != 0) break;
-      groups_[Upper(std::string(name, name_length))] = ColonList(members.data(), size);
+  // In name order, so that of equal priorities the first by name is met first.
+  std::stable_sort(policies_.begin(), policies_.end(),
+                   [](const auto& a, const auto& b) { return Upper(a->name) < Upper(b->name); });
+  ReadGroups(root, path + "\\Groups");
+  for (auto& stored : policies_) {
+    const NameSet group_names = ListNames(stored->policy.GroupList);
+    stored->users = ListNames(stored->policy.UserList);
+    stored->for_everyone = stored->users.empty() && group_names.empty();
+    for (const std::string& group : group_names) {
+      auto found = groups_.find(group);
+      if (found != groups_.end()) stored->groups.push_back(&found->second);
     }
   }
   return true;
 }
 
-bool PolicyStore::NamesUser(const char* list, const std::string& user,
-                            const std::string& qualified) const {
-  if (list == nullptr) return false;
-  std::string names = list;
-  return names.find(":" + user + ":") != std::string::npos ||
-         names.find(":" + qualified + ":") != std::string::npos ||
-         names.find(":*:") != std::string::npos;
+bool PolicyStore::ReadGroups(HKEY root, const std::string& groups_path) {
+  platform::UniqueKey groups_key;
+  if (::RegOpenKeyExA(root, groups_path.c_str(), 0, KEY_READ, groups_key.Receive()) != 0)
+    return false;
+  std::vector<char> members(kMembersSize + 2);
+  for (DWORD index = 0;; ++index) {
+    char name[kNameSize];
+    DWORD name_length = kNameSize;
+    DWORD size = kMembersSize;
+    DWORD type = 0;
+    std::fill(members.begin(), members.end(), '\0');
+    LONG rc = ::RegEnumValueA(groups_key.Get(), index, name, &name_length, nullptr, &type,
+                              reinterpret_cast<BYTE*>(members.data()), &size);
+    if (rc == ERROR_MORE_DATA) continue;  // a group too large to hold: left out
+    if (rc != 0) break;
+    groups_[Upper(std::string(name, name_length))] = Names(members.data(), size);
+  }
+  return true;
 }
 
 const StoredPolicy* PolicyStore::Select(const std::u16string& domain,
@@ -112,22 +160,12 @@ const StoredPolicy* PolicyStore::Select(const std::u16string& domain,
   const std::string qualified = Upper(ToAnsi(domain)) + "\\" + user_name;
   const StoredPolicy* best = nullptr;
   for (const auto& stored : policies_) {
-    const PasswordPolicy& policy = stored->policy;
-    bool applies = !HasNames(policy.UserList) && !HasNames(policy.GroupList);
-    applies = applies || NamesUser(policy.UserList, user_name, qualified);
-    if (!applies && HasNames(policy.GroupList)) {
-      for (const auto& [group, members] : groups_) {
-        if (std::string(policy.GroupList).find(":" + group + ":") != std::string::npos &&
-            NamesUser(members.c_str(), user_name, qualified)) {
-          applies = true;
-          break;
-        }
-      }
-    }
-    if (!applies) continue;
-    if (best == nullptr || policy.Priority > best->policy.Priority ||
-        (policy.Priority == best->policy.Priority && Upper(stored->name) < Upper(best->name)))
-      best = stored.get();
+    // Only a higher priority can win over the policy chosen so far (they are in name order).
+    if (best != nullptr && stored->policy.Priority <= best->policy.Priority) continue;
+    bool applies = stored->for_everyone || NamesUser(stored->users, user_name, qualified);
+    for (size_t i = 0; !applies && i < stored->groups.size(); ++i)
+      applies = NamesUser(*stored->groups[i], user_name, qualified);
+    if (applies) best = stored.get();
   }
   return best;
 }

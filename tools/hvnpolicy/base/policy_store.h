@@ -18,17 +18,30 @@ namespace hvn::tool {
 // Where the policies are kept unless told otherwise.
 constexpr char kDefaultPolicyKey[] = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Norvex\\hvnpolicy";
 
+// Upper-case names, sorted, for lookups.
+using NameSet = std::vector<std::string>;
+
 struct StoredPolicy {
   std::string name;  // the subkey's name
   PasswordPolicy policy;
   char16_t rule2900_text[kRule2900TextCapacity] = {};
+  std::string wire;  // the reply to 30_POLICY: the wire form's UTF-16LE bytes, formed once
+  // MsgPolTemplate, MsgRejTemplate and MsgRejGeneric in UTF-16, converted once (empty: none).
+  std::u16string templates[3];
+  // Who the policy applies to, resolved when loaded: everyone (neither list names anybody),
+  // or the names of its user list and the member sets of the groups its group list names.
+  bool for_everyone = false;
+  NameSet users;
+  std::vector<const NameSet*> groups;
 };
 
 class PolicyStore {
  public:
   // Loads every policy under `root`\`path`\Policies and the groups of `root`\`path`\Groups
   // (replacing what was loaded before). Returns false, with the reason in `error`, when the
-  // key cannot be opened or holds no policy.
+  // key cannot be opened, holds no policy, or holds a policy whose wire form a client could
+  // not read whole (the reason names the policy and its longest field): a policy is never
+  // sent cut short.
   bool Load(HKEY root, const std::string& path, std::string& error);
 
   // The policy for `user` of `domain`: among the policies whose user list names the user
@@ -44,10 +57,10 @@ class PolicyStore {
   const std::vector<std::unique_ptr<StoredPolicy>>& Policies() const { return policies_; }
 
  private:
-  bool NamesUser(const char* list, const std::string& user, const std::string& qualified) const;
+  bool ReadGroups(HKEY root, const std::string& groups_path);
 
-  std::vector<std::unique_ptr<StoredPolicy>> policies_;
-  std::map<std::string, std::string> groups_;  // GROUP -> ":MEMBER1:MEMBER2:"
+  std::vector<std::unique_ptr<StoredPolicy>> policies_;  // in name order, ignoring case
+  std::map<std::string, NameSet> groups_;                // GROUP -> its members
 };
 
 // Reads "2900_Text" of the open policy key into `text` (empty when missing or too long).

@@ -25,8 +25,21 @@ bool ReadSecret(const char* prompt, char16_t (&out)[kSecretCapacity], size_t& le
 void DecodeSecretLine(const char* bytes, size_t length, char16_t (&out)[kSecretCapacity],
                       size_t& out_length);
 
+// Reads one console line through `read` (which fills at most `capacity` units of `buffer` and
+// returns how many, 0 at the end of the input or on an error), as many times as the line
+// needs: at most kSecretCapacity - 1 units go to `out` (always terminated), and the rest of a
+// longer line is read to its end and dropped, so that its tail never reaches the next prompt
+// or the shell. The line ends at CR or LF; reading stops after LF. Returns false when nothing
+// was read. Every buffer is cleared before returning.
+bool ReadLineInChunks(size_t (*read)(void* context, char16_t* buffer, size_t capacity),
+                      void* context, char16_t (&out)[kSecretCapacity], size_t& length);
+
 // A text for the console.
 std::string ConsoleText(const std::u16string& text);
+
+// Writes `text` (`length` units, at most 1,024) to `stream` in the console's encoding through
+// a buffer on the stack that is cleared afterwards: for texts that hold part of a password.
+void WriteSecretText(FILE* stream, const char16_t* text, size_t length);
 
 }  // namespace hvn::tool
 

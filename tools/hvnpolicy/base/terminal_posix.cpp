@@ -59,4 +59,11 @@ std::string ConsoleText(const std::u16string& text) {
   return EncodeUtf8(text);
 }
 
+void WriteSecretText(FILE* stream, const char16_t* text, size_t length) {
+  char bytes[3 * 1024 + 1];
+  EncodeUtf8(text, length, bytes, sizeof(bytes));
+  std::fputs(bytes, stream);
+  platform::SecureZero(bytes, sizeof(bytes));
+}
+
 }  // namespace hvn::tool

@@ -4,6 +4,7 @@
 
 #include "base/terminal.h"
 #include "base/utf8_text.h"
+#include "platform/ansi_text.h"
 #include "platform/secure_zero.h"
 #include "platform/win.h"
 
@@ -26,6 +27,14 @@ bool ReadLine(HANDLE input, char (&line)[1024], size_t& length) {
   return any;
 }
 
+size_t ReadConsoleChunk(void* input, char16_t* buffer, size_t capacity) {
+  DWORD read = 0;
+  if (!::ReadConsoleW(static_cast<HANDLE>(input), reinterpret_cast<wchar_t*>(buffer),
+                      static_cast<DWORD>(capacity), &read, nullptr))
+    return 0;
+  return read;
+}
+
 }  // namespace
 
 bool IsTerminal(FILE* stream) {
@@ -36,24 +45,14 @@ bool ReadSecret(const char* prompt, char16_t (&out)[kSecretCapacity], size_t& le
   HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
   DWORD mode = 0;
   if (::GetConsoleMode(input, &mode)) {
-    // A console: read UTF-16 directly, without echo.
+    // A console: read UTF-16 directly, without echo, the whole line however long.
     std::fputs(prompt, stderr);
     std::fflush(stderr);
     ::SetConsoleMode(input, mode & ~static_cast<DWORD>(ENABLE_ECHO_INPUT));
-    wchar_t line[kSecretCapacity + 2];
-    DWORD read = 0;
-    BOOL got = ::ReadConsoleW(input, line, kSecretCapacity + 1, &read, nullptr);
+    bool got = ReadLineInChunks(ReadConsoleChunk, input, out, length);
     ::SetConsoleMode(input, mode);
     std::fputs("\n", stderr);
-    std::memset(out, 0, sizeof(out));
-    length = 0;
-    while (got && length < read && length < kSecretCapacity - 1 && line[length] != L'\r' &&
-           line[length] != L'\n') {
-      out[length] = static_cast<char16_t>(line[length]);
-      ++length;
-    }
-    platform::SecureZero(line, sizeof(line));
-    return got != 0 && read > 0;
+    return got;
   }
   char line[1024];
   size_t line_length = 0;
@@ -65,6 +64,13 @@ bool ReadSecret(const char* prompt, char16_t (&out)[kSecretCapacity], size_t& le
 
 std::string ConsoleText(const std::u16string& text) {
   return ToAnsi(text);
+}
+
+void WriteSecretText(FILE* stream, const char16_t* text, size_t length) {
+  char bytes[2 * 1024 + 1];
+  platform::WideToAnsi(text, length, bytes, sizeof(bytes));
+  std::fputs(bytes, stream);
+  platform::SecureZero(bytes, sizeof(bytes));
 }
 
 }  // namespace hvn::tool

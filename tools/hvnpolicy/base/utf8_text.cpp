@@ -42,32 +42,44 @@ bool DecodeUtf8(const char* text, size_t length, std::u16string& out) {
   return true;
 }
 
-std::string EncodeUtf8(const std::u16string& text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
+size_t EncodeUtf8(const char16_t* text, size_t length, char* out, size_t capacity) {
+  if (capacity == 0) return 0;
+  size_t written = 0;
+  for (size_t i = 0; i < length; ++i) {
     uint32_t c = text[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < length && text[i + 1] >= 0xDC00 &&
         text[i + 1] <= 0xDFFF) {
       c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
     } else if (c >= 0xD800 && c <= 0xDFFF) {
       c = 0xFFFD;
     }
+    char bytes[4];
+    size_t n = 0;
     if (c < 0x80) {
-      out += static_cast<char>(c);
+      bytes[n++] = static_cast<char>(c);
     } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
+      bytes[n++] = static_cast<char>(0xC0 | (c >> 6));
+      bytes[n++] = static_cast<char>(0x80 | (c & 0x3F));
     } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
+      bytes[n++] = static_cast<char>(0xE0 | (c >> 12));
+      bytes[n++] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      bytes[n++] = static_cast<char>(0x80 | (c & 0x3F));
     } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
+      bytes[n++] = static_cast<char>(0xF0 | (c >> 18));
+      bytes[n++] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      bytes[n++] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      bytes[n++] = static_cast<char>(0x80 | (c & 0x3F));
     }
+    if (written + n >= capacity) break;
+    for (size_t k = 0; k < n; ++k) out[written++] = bytes[k];
   }
+  out[written] = '\0';
+  return written;
+}
+
+std::string EncodeUtf8(const std::u16string& text) {
+  std::string out(text.size() * 3 + 1, '\0');
+  out.resize(EncodeUtf8(text.data(), text.size(), &out[0], out.size()));
   return out;
 }
 

@@ -16,6 +16,10 @@ bool DecodeUtf8(const char* text, size_t length, std::u16string& out);
 // Encodes UTF-16 as UTF-8; an unpaired surrogate becomes U+FFFD.
 std::string EncodeUtf8(const std::u16string& text);
 
+// The same into `out` (`capacity` bytes): only whole characters, always terminated (when
+// `capacity` > 0). Returns the bytes written without the NUL.
+size_t EncodeUtf8(const char16_t* text, size_t length, char* out, size_t capacity);
+
 // A UTF-16 text as the ANSI code page (characters it cannot hold become '?') and back.
 std::string ToAnsi(const std::u16string& text);
 std::u16string FromAnsi(const std::string& text);

@@ -16,8 +16,10 @@
 #include "check/dictionary_match.h"
 #include "check/live_query.h"
 #include "check/reply_file.h"
+#include "platform/ansi_text.h"
 #include "platform/secure_zero.h"
 #include "policy/check_context.h"
+#include "policy/dictionary_folders.h"
 #include "policy/evaluate_policy.h"
 #include "policy/policy_fields.h"
 #include "policy/policy_reply.h"
@@ -29,7 +31,7 @@ namespace {
 
 const char kUsage[] =
     "usage: hvnpolicy check POLICY [--user NAME] [--domain DOMAIN] [--old-password]\n"
-    "                       [--text TEXT]\n"
+    "                       [--text TEXT] [--dictionary-folder DIR]...\n"
     "  POLICY is one of:\n"
     "    --reply FILE                    a policy reply as a server sends it\n"
     "    --server HOST[:PORT] --domain D asked of a live policy server (port 1333)\n"
@@ -38,6 +40,8 @@ const char kUsage[] =
 #else
     "    --reg FILE [--key KEY] [--policy NAME]  the policies of a registry file\n"
 #endif
+    "  --dictionary-folder DIR (repeatable) opens the policy's dictionary only inside the\n"
+    "  folders given, by the clients' DictionaryPaths rule (X:\\dir or \\\\server\\share).\n"
     "  The new password is read from standard input, or asked for without echo; with\n"
     "  --old-password the old password follows it. Exit status: 0 accepted, 1 refused,\n"
     "  2 usage or input error.\n";
@@ -68,24 +72,63 @@ int Usage(const std::string& message) {
   return kExitUsage;
 }
 
+// The folders of --dictionary-folder as the clients' DictionaryPaths multi-string, and the
+// admission of the dictionary rule built on it.
+struct DictionaryFolders {
+  std::string list;  // entries ended by NUL, then an empty one; empty: no limit
+  DictionaryAccess access;
+
+  explicit DictionaryFolders(const std::vector<std::string>& folders) {
+    for (const std::string& folder : folders) list += folder + '\0';
+    if (!list.empty()) list += '\0';
+    access.folders = list.empty() ? nullptr : list.data();
+    access.folders_size = list.size();
+  }
+
+  // The path the rule opened for `named`, into `path`; false when it opened none.
+  bool OpenedPath(const char* named, char (&path)[kPathSize]) const {
+    if (access.folders == nullptr) {
+      std::memset(path, 0, sizeof(path));
+      std::memcpy(path, named, platform::BoundedLength(named, kPathSize - 1));
+      return true;
+    }
+    return AdmitDictionaryPath(named, access.folders, access.folders_size, path) ==
+           DictionaryPathVerdict::kAdmitted;
+  }
+};
+
 void PrintRule(const PasswordPolicy& policy, const RuleResults& results, size_t index,
-               const CheckContext& context) {
+               const CheckContext& context, const DictionaryFolders& folders) {
   const bool enabled = IsRuleEnabled(policy, index);
   const RuleOutcome outcome = results.Outcome[index];
   std::u16string words =
       enabled ? DescribeRule(policy, index, context.Rule2900Text) : u"(disabled)";
   if (enabled && outcome == RuleOutcome::kNotEvaluated) words += u" (no old password given)";
-  if (outcome == RuleOutcome::kNotEvaluable) words += u" (the dictionary cannot be opened or read)";
+  const bool refused = folders.access.diagnostic[0] != '\0';
+  if (outcome == RuleOutcome::kNotEvaluable)
+    words += refused ? u" (the dictionary is outside the folders given)"
+                     : u" (the dictionary cannot be opened or read)";
   std::printf("  rule %u  %-14s %s\n", static_cast<unsigned>(kRuleCodes[index]),
               OutcomeName(outcome), ConsoleText(words).c_str());
-  if (kRuleCodes[index] == 3000 && outcome == RuleOutcome::kFailed) {
-    DictionaryMatch match;
-    if (FindDictionaryMatch(context, policy.rule3000, match)) {
-      std::printf("             matched entry \"%s\" through %s\n",
-                  ConsoleText(match.entry).c_str(), match.form.c_str());
-      platform::SecureZero(&match.entry[0], match.entry.size() * sizeof(char16_t));
-    }
+  if (kRuleCodes[index] != 3000) return;
+  if (outcome == RuleOutcome::kNotEvaluable && refused)
+    std::printf("             %s\n", folders.access.diagnostic);
+  char path[kPathSize];
+  DictionaryMatch match;
+  if (outcome != RuleOutcome::kFailed ||
+      !folders.OpenedPath(policy.rule3000.ServerDictFile, path) ||
+      !FindDictionaryMatch(context, policy.rule3000, path, match))
+    return;
+  if (match.length == 0) {
+    std::printf(
+        "             matched an empty line of the dictionary through %s (with "
+        "Tolerance 4294967295 the empty piece is searched too)\n",
+        match.form);
+    return;
   }
+  std::fputs("             matched entry \"", stdout);
+  WriteSecretText(stdout, match.entry, match.length);  // a piece of the password: no copy stays
+  std::printf("\" through %s\n", match.form);
 }
 
 }  // namespace
@@ -96,8 +139,9 @@ int RunCheck(const std::vector<std::string>& args) {
   if (!ParseArguments(args,
                       {"--reply", "--server", "--domain", "--user", "--text", "--key", "--policy",
                        "--reg", "--timeout"},
-                      {"--old-password"}, parsed, error))
+                      {"--old-password"}, parsed, error, {"--dictionary-folder"}))
     return Usage(error);
+  if (PrintHelp(parsed, kUsage)) return kExitAccepted;
   if (!parsed.operands.empty()) return Usage("unexpected " + parsed.operands[0]);
 #ifdef _WIN32
   // Importing a file would rewrite the system's registry: on Windows the key is read as it is.
@@ -164,12 +208,12 @@ int RunCheck(const std::vector<std::string>& args) {
                                           : "no policy applies to this user");
       return kExitUsage;
     }
-    // The policy as a client receives it: through its wire form.
-    std::vector<std::string> problems;
-    std::u16string wire = FormatPolicyReply(chosen->policy, chosen->rule2900_text, problems);
-    for (const std::string& problem : problems)
+    // The policy as a client receives it: through its wire form (which the store refuses to
+    // load when a client could not receive it whole).
+    PolicyWireForm form = FormatPolicyReply(chosen->policy, chosen->rule2900_text);
+    for (const std::string& problem : form.left_out)
       std::fprintf(stderr, "hvnpolicy check: warning: %s\n", problem.c_str());
-    wire.resize(std::min(wire.size(), kMaxReplyCharacters));
+    std::u16string& wire = form.text;
     for (char16_t& c : wire)
       if (c == u'\a') c = u'\0';
     ParsePolicyReply(*policy, text, kRule2900TextCapacity, wire.data(), wire.size());
@@ -196,12 +240,13 @@ int RunCheck(const std::vector<std::string>& args) {
                       static_cast<uint32_t>(secrets.new_length * 2), text,
                       static_cast<uint32_t>(std::char_traits<char16_t>::length(text) * 2));
   RuleResults results;
-  const bool accepted = EvaluatePolicy(results, secrets.context, *policy);
+  DictionaryFolders folders(parsed.GetAll("--dictionary-folder"));
+  const bool accepted = EvaluatePolicy(results, secrets.context, *policy, &folders.access);
 
   std::printf("Policy: %s\n", source.c_str());
   std::printf("User: %s%s%s\n", user.empty() ? "(none)" : ConsoleText(user).c_str(),
               domain.empty() ? "" : " of ", ConsoleText(domain).c_str());
-  for (size_t i = 0; i < kRuleCount; ++i) PrintRule(*policy, results, i, secrets.context);
+  for (size_t i = 0; i < kRuleCount; ++i) PrintRule(*policy, results, i, secrets.context, folders);
   std::string failed;
   for (size_t i = 0; i < kRuleCount; ++i) {
     if (results.Outcome[i] != RuleOutcome::kFailed) continue;

@@ -113,6 +113,7 @@ int RunDict(const std::vector<std::string>& args) {
   Arguments parsed;
   std::string error;
   if (!ParseArguments(args, {}, {"--utf16"}, parsed, error)) return Usage(error);
+  if (PrintHelp(parsed, kUsage)) return kExitAccepted;
   if (parsed.operands.empty()) return Usage("");
   if (parsed.operands[0] == "build") return Build(parsed);
   if (parsed.Has("--utf16")) return Usage("--utf16 is an option of build");

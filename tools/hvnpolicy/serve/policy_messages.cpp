@@ -1,7 +1,6 @@
 #include "serve/policy_messages.h"
 
 #include <algorithm>
-#include <utility>
 
 #include "base/rule_description.h"
 #include "base/utf8_text.h"
@@ -30,24 +29,97 @@ const char* RuleText(const PasswordPolicy& policy, size_t index, bool rejection)
   return rejection ? rejection_texts[index] : policy_texts[index];
 }
 
-std::u16string Expand(const std::u16string& text,
-                      const std::vector<std::pair<std::u16string, std::u16string>>& values) {
-  std::u16string out;
-  for (size_t i = 0; i < text.size();) {
-    bool replaced = false;
+// The message as it is written: never more than kMaxMessageCharacters, whatever is appended.
+class MessageText {
+ public:
+  MessageText() { text_.reserve(kMaxMessageCharacters); }
+  bool Full() const { return full_; }
+  void Append(char16_t c) {
+    if (text_.size() >= kMaxMessageCharacters) {
+      full_ = true;
+      return;
+    }
+    text_ += c == u'\a' || c == u'\0' ? u' ' : c;
+  }
+  void Append(const std::u16string& text) {
+    for (size_t i = 0; i < text.size() && !full_; ++i) Append(text[i]);
+  }
+  std::u16string Finish() {
+    // A cut message never ends on the first half of a surrogate pair.
+    if (full_ && !text_.empty() && text_.back() >= 0xD800 && text_.back() <= 0xDBFF)
+      text_.pop_back();
+    return std::move(text_);
+  }
+
+ private:
+  std::u16string text_;
+  bool full_ = false;
+};
+
+// What the placeholders stand for in one message.
+struct Placeholders {
+  const StoredPolicy& stored;
+  const std::u16string& user;
+  const std::u16string& domain;
+  std::u16string policy;
+  std::u16string codes;
+  std::vector<size_t> rules;  // the indexes {rules} lists
+  bool rejection_texts;       // {rules} shows the rules' rejection texts
+};
+
+void Expand(const std::u16string& text, const Placeholders& values, bool with_rules,
+            MessageText& out);
+
+// {rules}: one line per listed rule, its own text (placeholders expanded, {rules} excepted)
+// or its description.
+void WriteRules(const Placeholders& values, MessageText& out) {
+  bool first = true;
+  for (size_t index : values.rules) {
+    if (out.Full()) return;
+    if (!first) out.Append(u'\n');
+    first = false;
+    const char* own = RuleText(values.stored.policy, index, values.rejection_texts);
+    if (own != nullptr && own[0] != '\0')
+      Expand(FromAnsi(own), values, false, out);
+    else
+      out.Append(DescribeRule(values.stored.policy, index, values.stored.rule2900_text));
+  }
+}
+
+// Writes `text` with its placeholders replaced, stopping as soon as `out` is full.
+void Expand(const std::u16string& text, const Placeholders& values, bool with_rules,
+            MessageText& out) {
+  const std::pair<const char16_t*, const std::u16string*> names[] = {
+      {u"{user}", &values.user},
+      {u"{domain}", &values.domain},
+      {u"{policy}", &values.policy},
+      {u"{codes}", &values.codes},
+  };
+  for (size_t i = 0; i < text.size() && !out.Full();) {
     if (text[i] == u'{') {
-      for (const auto& [name, value] : values) {
-        if (text.compare(i, name.size(), name) == 0) {
-          out += value;
-          i += name.size();
+      auto at = [&](const std::u16string& name) { return text.compare(i, name.size(), name) == 0; };
+      bool replaced = false;
+      for (const auto& [name, value] : names) {
+        if (at(name)) {
+          out.Append(*value);
+          i += std::char_traits<char16_t>::length(name);
           replaced = true;
           break;
         }
       }
+      if (!replaced && at(u"{nl}")) {
+        out.Append(u'\n');
+        i += 4;
+        replaced = true;
+      } else if (!replaced && with_rules && at(u"{rules}")) {
+        WriteRules(values, out);
+        i += 7;
+        replaced = true;
+      }
+      if (replaced) continue;
     }
-    if (!replaced) out += text[i++];
+    out.Append(text[i++]);
   }
-  return out;
 }
 
 }  // namespace
@@ -56,54 +128,28 @@ std::u16string ComposeMessage(MessageKind kind, const StoredPolicy& stored,
                               const std::u16string& domain, const std::u16string& user,
                               const std::vector<uint32_t>& failed_codes) {
   const PasswordPolicy& policy = stored.policy;
-  std::u16string codes;
-  std::vector<size_t> listed;
+  Placeholders values{stored, user, domain, FromAnsi(stored.name), u"", {}, false};
   for (size_t i = 0; i < kRuleCount; ++i) {
     if (std::find(failed_codes.begin(), failed_codes.end(), kRuleCodes[i]) == failed_codes.end())
       continue;
-    if (!codes.empty()) codes += u", ";
-    codes += Widen(std::to_string(kRuleCodes[i]).c_str());
-    listed.push_back(i);
+    if (!values.codes.empty()) values.codes += u", ";
+    values.codes += Widen(std::to_string(kRuleCodes[i]).c_str());
+    values.rules.push_back(i);
   }
-  bool rejection_texts = kind == MessageKind::kRejection && !listed.empty();
-  if (!rejection_texts) {
-    listed.clear();
+  values.rejection_texts = kind == MessageKind::kRejection && !values.rules.empty();
+  if (!values.rejection_texts) {
+    values.rules.clear();
     for (size_t i = 0; i < kRuleCount; ++i)
-      if (IsRuleEnabled(policy, i)) listed.push_back(i);
+      if (IsRuleEnabled(policy, i)) values.rules.push_back(i);
   }
-  std::vector<std::pair<std::u16string, std::u16string>> values = {
-      {u"{user}", user},
-      {u"{domain}", domain},
-      {u"{policy}", FromAnsi(stored.name)},
-      {u"{codes}", codes},
-      {u"{nl}", u"\n"}};
-  std::u16string rules;
-  for (size_t index : listed) {
-    const char* own = RuleText(policy, index, rejection_texts);
-    std::u16string text = own != nullptr && own[0] != '\0'
-                              ? Expand(FromAnsi(own), values)
-                              : DescribeRule(policy, index, stored.rule2900_text);
-    if (!rules.empty()) rules += u"\n";
-    rules += text;
-  }
-  values.push_back({u"{rules}", rules});
-
-  const char* own_template = kind == MessageKind::kPolicy      ? policy.MsgPolTemplate
-                             : kind == MessageKind::kRejection ? policy.MsgRejTemplate
-                                                               : policy.MsgRejGeneric;
-  std::u16string message_template = own_template != nullptr && own_template[0] != '\0'
-                                        ? FromAnsi(own_template)
-                                    : kind == MessageKind::kPolicy ? kDefaultPolicyTemplate
-                                                                   : kDefaultRejectionTemplate;
-  std::u16string message = Expand(message_template, values);
-  for (char16_t& c : message)
-    if (c == u'\a' || c == u'\0') c = u' ';
-  if (message.size() > kMaxMessageCharacters) {
-    size_t cut = kMaxMessageCharacters;
-    if (message[cut - 1] >= 0xD800 && message[cut - 1] <= 0xDBFF) --cut;
-    message.resize(cut);
-  }
-  return message;
+  const std::u16string& own_template = stored.templates[static_cast<int>(kind)];
+  const std::u16string message_template = !own_template.empty() ? own_template
+                                          : kind == MessageKind::kPolicy
+                                              ? kDefaultPolicyTemplate
+                                              : kDefaultRejectionTemplate;
+  MessageText out;
+  Expand(message_template, values, true, out);
+  return out.Finish();
 }
 
 }  // namespace hvn::tool

@@ -25,8 +25,9 @@ enum class MessageKind { kPolicy, kRejection, kGenericRejection };
 constexpr size_t kMaxMessageCharacters = 4094;
 
 // The message of `kind` for `user` of `domain` under `stored`; `failed_codes` are the codes a
-// rejection request named. Cut to kMaxMessageCharacters, never inside a surrogate pair; BEL
-// and NUL (which would end the text early) become spaces.
+// rejection request named. The expansion stops as soon as kMaxMessageCharacters are written,
+// so however many placeholders the texts hold, nothing longer is ever built; the cut never
+// falls inside a surrogate pair. BEL and NUL (which would end the text early) become spaces.
 std::u16string ComposeMessage(MessageKind kind, const StoredPolicy& stored,
                               const std::u16string& domain, const std::u16string& user,
                               const std::vector<uint32_t>& failed_codes);

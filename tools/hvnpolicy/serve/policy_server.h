@@ -1,6 +1,8 @@
 // The answering side of the four requests, apart from the socket: a datagram in, the reply
-// datagram and a log line out. Requests carry no password, and the log shows only what they
-// carry.
+// datagram and a summary for the log out. Requests carry no password, and the log shows only
+// what they carry. A datagram is checked before anything else is done for it, and the work
+// and memory one request can cause are bounded: names no longer than a client sends, a reply
+// no longer than a client receives.
 #ifndef HVN_TOOLS_HVNPOLICY_SERVE_POLICY_SERVER_H_
 #define HVN_TOOLS_HVNPOLICY_SERVE_POLICY_SERVER_H_
 
@@ -10,29 +12,39 @@
 #include <vector>
 
 #include "base/policy_store.h"
+#include "query/request.h"
 
 namespace hvn::tool {
 
+// The longest domain or user name a client sends: its dialogs' texts hold 255 characters.
+constexpr size_t kMaxRequestName = 255;
+// The longest request a client sends: the longest kind, both names at their longest and the
+// thirteen rule codes, each field ended by NUL, two bytes a character.
+constexpr size_t kMaxRequestBytes = 2 * ((28 + 1) + 2 * (kMaxRequestName + 1) + 13 * 5 + 1);
+
 struct ServerRequest {
-  std::u16string kind;
-  std::u16string domain;
-  std::u16string user;
-  std::vector<std::u16string> fields;  // what follows the user name, in order
+  RequestKind kind = RequestKind::kPolicy;
+  std::u16string domain;               // at most kMaxRequestName characters
+  std::u16string user;                 // at most kMaxRequestName characters
+  std::vector<uint32_t> failed_codes;  // the rule codes a rejection request names, in order
 };
 
-// Splits a request datagram (UTF-16LE strings, each ended by NUL) into its fields. Returns
-// false for a datagram that is not one: an odd size, fewer than three ended fields.
-bool ParseRequest(const char* data, size_t size, ServerRequest& request);
+// Reads a request datagram (UTF-16LE strings, each ended by NUL): the kind, the domain, the
+// user name and, for a rejection, the failed rule codes up to an empty field (a field that is
+// not a rule code is ignored). Returns null for one of the four requests, else why it is
+// none: an odd or a larger size than any request has, fewer than three ended fields, an
+// unknown kind, a domain or user name longer than kMaxRequestName.
+const char* ParseRequest(const char* data, size_t size, ServerRequest& request);
 
-// The request's characters as a log shows them: "\0" for each NUL, "\a", "\t", "\r", "\n",
-// "\\", "\uXXXX" for other control characters, UTF-8 otherwise; "\xHH" for a dangling byte.
-std::string EscapeDatagram(const char* data, size_t size);
+// Answers `request` from `store`. Returns the reply datagram's bytes (at most 8,190, whole
+// UTF-16 characters). `summary` receives what was done, for the log: the policy chosen and the
+// reply's size. A user whom no policy applies to gets an empty reply (one NUL), which the
+// client takes as no policy at once instead of waiting for its time-out.
+std::string AnswerRequest(const PolicyStore& store, const ServerRequest& request,
+                          std::string& summary);
 
-// Answers `data` (one datagram) from `store`. Returns the reply datagram's bytes, empty when
-// nothing is to be sent (a malformed or unknown request). `summary` receives what was done,
-// for the log: the policy chosen and the reply's size, or why nothing was sent. A user whom
-// no policy applies to gets an empty reply (one NUL), which the client takes as no policy at
-// once instead of waiting for its time-out.
+// ParseRequest, then AnswerRequest: no reply (empty) and the reason in `summary` for a
+// datagram that is not a request.
 std::string AnswerRequest(const PolicyStore& store, const char* data, size_t size,
                           std::string& summary);
 

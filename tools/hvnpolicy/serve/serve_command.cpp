@@ -1,16 +1,17 @@
 // hvnpolicy serve: a policy server for small sites and for trying the client.
 #include "serve/serve_command.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <memory>
 
 #include "base/command_line.h"
-#include "base/policy_source.h"
 #include "base/policy_wire.h"
 #include "base/udp_socket.h"
-#include "serve/policy_server.h"
+#include "serve/serve_loop.h"
+#include "serve/served_policies.h"
 
 namespace hvn::tool {
 namespace {
@@ -22,16 +23,13 @@ const char kUsage[] =
     "usage: hvnpolicy serve --reg FILE [--key KEY] [--bind ADDRESS] [--port N]\n"
     "                       [--port-file FILE]\n"
 #endif
+    "                       [--rate-limit N] [--burst N]\n"
     "                       [--log FILE] [--lifetime SECONDS] [--stop-file FILE]\n"
     "  Answers the clients' four requests over UDP (port 1333, every interface) from the\n"
     "  policies kept under KEY (default HKEY_LOCAL_MACHINE\\SOFTWARE\\Norvex\\hvnpolicy),\n"
-    "  read again for every request. Each request is logged (standard output or --log).\n";
-
-constexpr size_t kDatagramBytes = 65536;
-constexpr uint32_t kPollMs = 200;
-// The most characters of a request the log shows, so a flood of large datagrams cannot fill
-// the disk as fast as it arrives.
-constexpr size_t kMaxLoggedRequest = 600;
+    "  read again within a second of a change. Each request is logged (standard output or\n"
+    "  --log). Each sender address gets at most --rate-limit replies a second (default 20;\n"
+    "  0: no limit) after a first --burst of them (default 100).\n";
 
 int Usage(const std::string& message) {
   if (!message.empty()) std::fprintf(stderr, "hvnpolicy serve: %s\n", message.c_str());
@@ -61,19 +59,19 @@ bool WriteWhole(const std::string& path, const std::string& text) {
   return ok;
 }
 
-std::string Now() {
-  std::time_t now = std::time(nullptr);
-  std::tm* utc = std::gmtime(&now);
-  char text[32] = "?";
-  if (utc != nullptr) std::strftime(text, sizeof(text), "%Y-%m-%d %H:%M:%S", utc);
-  return text;
+// Reads a decimal option of at most `maximum`; false for anything else.
+bool NumberOption(const Arguments& parsed, const char* name, unsigned long fallback,
+                  unsigned long maximum, unsigned long& value) {
+  const std::string text = parsed.Get(name, std::to_string(fallback));
+  char* end = nullptr;
+  value = std::strtoul(text.c_str(), &end, 10);
+  return !text.empty() && text.size() <= 10 && *end == '\0' && text[0] != '-' && value <= maximum;
 }
 
 void ReportProblems(const PolicyStore& store) {
   for (const auto& stored : store.Policies()) {
-    std::vector<std::string> problems;
-    FormatPolicyReply(stored->policy, stored->rule2900_text, problems);
-    for (const std::string& problem : problems)
+    for (const std::string& problem :
+         FormatPolicyReply(stored->policy, stored->rule2900_text).left_out)
       std::fprintf(stderr, "hvnpolicy serve: policy \"%s\": %s\n", stored->name.c_str(),
                    problem.c_str());
   }
@@ -86,9 +84,10 @@ int RunServe(const std::vector<std::string>& args) {
   std::string error;
   if (!ParseArguments(args,
                       {"--key", "--reg", "--bind", "--port", "--port-file", "--log", "--lifetime",
-                       "--stop-file"},
+                       "--stop-file", "--rate-limit", "--burst"},
                       {}, parsed, error))
     return Usage(error);
+  if (PrintHelp(parsed, kUsage)) return kExitAccepted;
   if (!parsed.operands.empty()) return Usage("unexpected " + parsed.operands[0]);
 #ifdef _WIN32
   if (parsed.Has("--reg")) return Usage("--reg is for the native build; import the file first");
@@ -97,18 +96,22 @@ int RunServe(const std::vector<std::string>& args) {
 #endif
   const std::string reg_file = parsed.Get("--reg");
   const std::string key = parsed.Get("--key", kDefaultPolicyKey);
-  const std::string port_text = parsed.Get("--port", "1333");
-  char* end = nullptr;
-  unsigned long port = std::strtoul(port_text.c_str(), &end, 10);
-  if (port_text.empty() || *end != '\0' || port > 65535) return Usage("--port takes 0 to 65535");
-  const unsigned long lifetime = std::strtoul(parsed.Get("--lifetime", "0").c_str(), nullptr, 10);
+  unsigned long port = 0, lifetime = 0, rate = 0, burst = 0;
+  if (!NumberOption(parsed, "--port", 1333, 65535, port)) return Usage("--port takes 0 to 65535");
+  if (!NumberOption(parsed, "--lifetime", 0, 0xFFFFFFFFul, lifetime))
+    return Usage("--lifetime takes a number of seconds");
+  if (!NumberOption(parsed, "--rate-limit", ReplyLimits().per_second, kMaxReplyLimit, rate))
+    return Usage("--rate-limit takes 0 to 1000000 replies a second");
+  if (!NumberOption(parsed, "--burst", ReplyLimits().burst, kMaxReplyLimit, burst) || burst == 0)
+    return Usage("--burst takes 1 to 1000000 replies");
+  const ReplyLimits limits{static_cast<uint32_t>(rate), static_cast<uint32_t>(burst)};
 
-  auto store = std::make_unique<PolicyStore>();
-  if (!LoadPolicyStore(reg_file, key, *store, error)) {
+  ServedPolicies policies(reg_file, key);
+  if (!policies.Load(error)) {
     std::fprintf(stderr, "hvnpolicy serve: %s\n", error.c_str());
     return kExitUsage;
   }
-  ReportProblems(*store);
+  ReportProblems(policies.Store());
 
   UdpSocket socket;
   const std::string bind = parsed.Get("--bind", "0.0.0.0");
@@ -124,46 +127,25 @@ int RunServe(const std::vector<std::string>& args) {
   }
   FILE* log = log_file ? log_file.get() : stdout;
   std::fprintf(stderr, "hvnpolicy serve: %zu policies from %s, listening on %s:%u\n",
-               store->Policies().size(), key.c_str(), bind.c_str(),
+               policies.Store().Policies().size(), key.c_str(), bind.c_str(),
                static_cast<unsigned>(socket.Port()));
   if (parsed.Has("--port-file") &&
       !WriteWhole(parsed.Get("--port-file"), std::to_string(socket.Port()) + "\n"))
     return Usage("cannot write the port file " + parsed.Get("--port-file"));
 
   const std::time_t started = std::time(nullptr);
-  std::unique_ptr<char[]> datagram(new char[kDatagramBytes]);
-  for (;;) {
-    if (parsed.Has("--stop-file") && FileExists(parsed.Get("--stop-file"))) break;
+  const std::string stop_file = parsed.Get("--stop-file");
+  auto looked = std::chrono::steady_clock::now() - std::chrono::seconds(1);
+  auto running = [&] {
     if (lifetime != 0 && static_cast<unsigned long>(std::time(nullptr) - started) >= lifetime)
-      break;
-    UdpPeer peer;
-    long size = socket.Receive(datagram.get(), kDatagramBytes, kPollMs, peer);
-    if (size == -1) continue;
-    if (size < 0) {
-      std::fprintf(stderr, "hvnpolicy serve: receiving failed\n");
-      return kExitUsage;
-    }
-    // The policies are read again for every request, so an edit applies at once; when they
-    // cannot be read, the last good ones keep answering.
-    auto fresh = std::make_unique<PolicyStore>();
-    std::string reload_error;
-    if (LoadPolicyStore(reg_file, key, *fresh, reload_error))
-      store = std::move(fresh);
-    else
-      std::fprintf(log, "%s reload failed, answering from the last policies: %s\n", Now().c_str(),
-                   reload_error.c_str());
-    std::string summary;
-    std::string reply = AnswerRequest(*store, datagram.get(), static_cast<size_t>(size), summary);
-    // Logged before the answer goes out, so a reader who has the answer finds the line.
-    std::string shown = EscapeDatagram(datagram.get(), static_cast<size_t>(size));
-    if (shown.size() > kMaxLoggedRequest) shown = shown.substr(0, kMaxLoggedRequest) + "...";
-    std::fprintf(log, "%s %s %s -> %s\n", Now().c_str(), PeerText(peer).c_str(), shown.c_str(),
-                 summary.c_str());
-    std::fflush(log);
-    if (!reply.empty() && !socket.Send(reply.data(), reply.size(), peer))
-      std::fprintf(log, "%s sending the reply to %s failed\n", Now().c_str(),
-                   PeerText(peer).c_str());
-  }
+      return false;
+    // The stop file is looked for every 100 ms at most, not for every datagram.
+    const auto now = std::chrono::steady_clock::now();
+    if (stop_file.empty() || now - looked < std::chrono::milliseconds(100)) return true;
+    looked = now;
+    return !FileExists(stop_file);
+  };
+  ServeDatagrams(policies, SocketSlots(socket), limits, log, running);
   std::fprintf(stderr, "hvnpolicy serve: stopped\n");
   return kExitAccepted;
 }
