@@ -1,6 +1,7 @@
 #include <cstring>
 
 #include "config/logon_provider_settings.h"
+#include "config/system_files.h"
 #include "platform/platform_id.h"
 #include "platform/win.h"
 #include "setup/client_config_file.h"
@@ -11,7 +12,6 @@
 #include "setup/earlier_version_cleanup.h"
 #include "setup/logon_chain.h"
 #include "setup/run_services.h"
-#include "setup/system_files.h"
 
 namespace hvn::dravin {
 namespace {

@@ -184,6 +184,8 @@ const DravinCase kCases[] = {
      "- - | HVServers=OLD dc0 | -"},
     {"UninstallWithRemovedSuccessor", "win2k", kNoLibrary, false, nullptr, "HVNC32.DLL GONE.DLL",
      Obstacle::kNone, "uninstall /q", 0, "", "- - |  | -"},
+    {"UninstallWithTheClientSavedBehindItself", "winxp", kRight, false, nullptr,
+     "HVNC32.DLL HVNc32.dll", Obstacle::kNone, "uninstall /q", 0, "", "- - |  | -"},
     {"DeactivationUnsafeChangesNothing", "winxp", kNoLibrary, false, nullptr,
      "OTHER.DLL HVNC32.DLL", Obstacle::kEarlierInstall, "uninstall", 1603,
      kBanner +

@@ -104,6 +104,7 @@ std::string SystemPath(const char* name) {
   return std::string(directory) + '\\' + name;
 }
 const std::string kStartupPath = SystemPath("HVNC9X.EXE");
+const std::string kOtherProviderPath = SystemPath("ACMEGINA.DLL");
 
 // clang-format off
 const Case kCases[] = {
@@ -193,6 +194,9 @@ const Case kCases[] = {
   {.name = "ClientDeactivationGivesTheHeadBack", .windows = "nt40", .action = "DeactivateClient",
    .values = {{}, Text("HVNC32.DLL"), Text("ACMEGINA.DLL")}, .files = kOtherProvider,
    .after = {{}, Text("ACMEGINA.DLL")}},
+  {.name = "ClientDeactivationRestoresAProviderNamedByPath", .action = "DeactivateClient",
+   .values = {{}, Text("HVNC32.DLL"), Text(kOtherProviderPath)}, .files = kOtherProvider,
+   .after = {{}, Text(kOtherProviderPath)}},
   {.name = "ClientDeactivationDropsAVanishedProvider", .action = "DeactivateClient",
    .values = {{}, Text("HVNC32.DLL"), Text("ACMEGINA.DLL")}},
   {.name = "ClientDeactivationWinlogonUnreadable", .action = "DeactivateClient",
