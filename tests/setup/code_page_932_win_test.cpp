@@ -21,12 +21,11 @@ TEST(CodePage932, DoubleByteCharactersAreTakenWhole) {
   EXPECT_FALSE(ProviderNameHasPath("\x83\\GINA.DLL"));
   EXPECT_TRUE(ProviderNameHasPath("\x83V\\GINA.DLL"));
 
-  // A double-byte character that would take the last place of a 1022-byte line goes whole to
-  // the next line.
-  std::string file = "DOM CORP " + std::string(1012, 'a') + "\x83V\nRetries 2\n";
+  // A double-byte character in the last two places of a 1022-byte line stays whole.
+  std::string file = "DOM CORP " + std::string(1011, 'a') + "\x83V\nRetries 2\n";
   ClientConfigFile config;
   ASSERT_EQ(ParseClientConfigText(file.data(), file.size(), config), 0u);
-  EXPECT_EQ(std::string(config.ServerList), "CORP " + std::string(1012, 'a'));
+  EXPECT_EQ(std::string(config.ServerList), "CORP " + std::string(1011, 'a') + "\x83V");
   EXPECT_STREQ(config.RetriesText, "2");
 }
 

@@ -60,6 +60,8 @@ std::string OversizedConfig() {
   return config;
 }
 const std::string kOversizedConfig = OversizedConfig();
+// Line 2 is a domain line of 1,023 characters: more than a line holds.
+const std::string kLongLineConfig = "DOM A a\nDOM CORP " + std::string(1014, 's') + "\n";
 
 enum class Obstacle {
   kNone,
@@ -147,6 +149,11 @@ const DravinCase kCases[] = {
      kBanner +
          "Cannot read client configuration file.\nThe Domain/Server list does not fit in "
          "4096 bytes." +
+         kAbort,
+     kUntouched},
+    {"LongLineIsRefused", "winxp", kRight, false, kLongLineConfig.c_str(), "- -", Obstacle::kNone,
+     "install", 1603,
+     kBanner + "Cannot read client configuration file.\nLine 2 is longer than 1022 characters." +
          kAbort,
      kUntouched},
     {"SettingsKeyUnwritable", "winxp", kRight, false, kConfig, "- -", Obstacle::kSettingsUnwritable,
