@@ -9,16 +9,20 @@
 namespace hvn {
 namespace {
 
+// The bytes of `name` up to its terminator, never beyond the 260 bytes of a chain field.
+size_t NameLength(const char* name) {
+  return name != nullptr ? platform::BoundedLength(name, kProviderNameSize) : 0;
+}
+
 bool EqualsNoCase(const char* name, const char* expected) {
-  return name != nullptr && platform::AsciiEqualIgnoreCase(name, std::strlen(name), expected);
+  return name != nullptr && platform::AsciiEqualIgnoreCase(name, NameLength(name), expected);
 }
 
 }  // namespace
 
 bool ContainsNoCase(const char* text, const char* part) {
-  if (text == nullptr) text = "";
-  if (part == nullptr) part = "";
-  return platform::AsciiContainsIgnoreCase(text, std::strlen(text), part);
+  return platform::AsciiContainsIgnoreCase(text != nullptr ? text : "", NameLength(text),
+                                           part != nullptr ? part : "");
 }
 
 bool IsDefaultProviderName(const char* name) {
@@ -34,11 +38,11 @@ bool IsHarmlessHeadName(const char* name) {
 }
 
 bool ProviderNameHasPath(const char* name) {
-  if (name == nullptr) return false;
-  for (size_t at = 0; name[at] != '\0';) {
+  const size_t length = NameLength(name);
+  for (size_t at = 0; at < length;) {
     if (name[at] == '\\' || name[at] == '/' || name[at] == ':') return true;
     bool lead = platform::IsAnsiLeadByte(static_cast<unsigned char>(name[at]));
-    at += (lead && name[at + 1] != '\0') ? 2 : 1;
+    at += (lead && at + 1 < length) ? 2 : 1;
   }
   return false;
 }

@@ -2,7 +2,8 @@
 // which is this client, which head is harmless, and which saved provider can be given the head
 // back when the client leaves the chain. The logon provider and both installers use them, so a
 // name means the same to all three. The client's own names are compared with ASCII letter case
-// only (platform/ascii_text.h), whatever the system locale.
+// only (platform/ascii_text.h), whatever the system locale. A name is read up to its terminator
+// and never beyond the 260 bytes of a chain field; null counts as empty.
 #ifndef HVN_CONFIG_PROVIDER_NAMES_H_
 #define HVN_CONFIG_PROVIDER_NAMES_H_
 
@@ -12,9 +13,9 @@ namespace hvn {
 // the system directory).
 constexpr char kClientProviderName[] = "HVNC32.DLL";
 
-// True when `text` contains the ASCII `part`, ASCII letter case ignored; a match starts only
-// where a character of the ANSI code page starts. Texts are read up to their terminator; null
-// counts as empty. An empty `part` is contained in every text.
+// True when the name `text` contains the ASCII `part`, ASCII letter case ignored; a match starts
+// only where a character of the ANSI code page starts. An empty `part` is contained in every
+// text.
 bool ContainsNoCase(const char* text, const char* part);
 
 // "MSGINA.DLL" exactly, letter case counting: the name Winlogon falls back to anyway.
@@ -34,7 +35,8 @@ bool ProviderNameHasPath(const char* name);
 // True when `name`, a saved provider, can take the head of the chain back: it is not this
 // client (a client saved behind itself counts as no provider) and its library is there, looked
 // for where a name with a path says and a bare name in the system directory. False sends
-// Winlogon to its own provider. Windows build.
+// Winlogon to its own provider; so does a name without a terminator in its 260 bytes. Windows
+// build.
 bool IsRestorableProvider(const char* name);
 
 }  // namespace hvn

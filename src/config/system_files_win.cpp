@@ -1,21 +1,27 @@
 #include <cstring>
 
 #include "config/system_files.h"
+#include "platform/unique_resource.h"
 #include "platform/win.h"
 
 namespace hvn {
 namespace {
+
+struct FileHandleTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Handle file) { ::CloseHandle(file); }
+};
+using UniqueFile = platform::UniqueResource<FileHandleTraits>;
 
 // Opens the existing file at `path` and closes it again at once. Returns 0 or the open's
 // error; a path the ANSI file calls cannot take whole (MAX_PATH characters or more) is never
 // cut: ERROR_FILENAME_EXCED_RANGE.
 DWORD TryOpen(const char* path, DWORD access, DWORD sharing) {
   if (std::strlen(path) >= MAX_PATH) return ERROR_FILENAME_EXCED_RANGE;
-  HANDLE file =
-      ::CreateFileA(path, access, sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return ::GetLastError();
-  ::CloseHandle(file);
-  return 0;
+  UniqueFile file(
+      ::CreateFileA(path, access, sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return file.IsValid() ? 0 : ::GetLastError();
 }
 
 // Forms "<directory>\<name>" in `out`, the directory as `get_directory` reports it; false

@@ -5,9 +5,9 @@
 // Format: lines of a key, a space and a value, read as a text file in the ANSI code page
 // (CR LF arrives as LF, a Ctrl-Z ends the file), each of at most 1022 characters before its
 // line end. A "#" starts a comment anywhere in a line, a TAB counts as a space, keys ignore
-// ASCII letter case. "DOM <domain> <servers>" adds one server
-// list entry per line, in file order; "HVS_Port", "Timeout" and "Retries" set their text, a
-// later line replacing an earlier one; other keys are ignored.
+// ASCII letter case. "DOM <domain> <servers>" adds one server list entry per line, in file
+// order; "HVS_Port", "Timeout" and "Retries" set their text, a later line replacing an earlier
+// one; other keys are ignored.
 #ifndef HVN_SETUP_CLIENT_CONFIG_FILE_H_
 #define HVN_SETUP_CLIENT_CONFIG_FILE_H_
 
@@ -51,8 +51,9 @@ struct ConfigFileStatus {
 
 // Parses the bytes of a configuration file as ReadClientConfigFile does. Returns 0, or 1603
 // when the file is refused (a line, the server list or a value would not fit); a refused file
-// leaves `config` all zero, so nothing cut short can ever be written. `status` (optional) says why.
-// A file without any "DOM" line reads successfully with ServerListLength 0: the caller checks.
+// leaves `config` all zero, so nothing cut short can ever be written. `status` (optional) says
+// why. A file without any "DOM" line reads successfully with ServerListLength 0: the caller
+// checks.
 uint32_t ParseClientConfigText(const char* data, size_t size, ClientConfigFile& config,
                                ConfigFileStatus* status = nullptr);
 
