@@ -1,4 +1,4 @@
-#include "setup/provider_names.h"
+#include "config/provider_names.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +20,12 @@ TEST(ProviderNames, EachTestHasItsOwnRule) {
       {"myHvNc32gina.dll", false, true, false},
       {"OTHER.DLL", false, false, false},
       {"MSGINA.DLL ", false, false, false},
+      // ASCII letters fold, nothing else: in code page 1254 the dotted capital and the dotless
+      // small i are no "I", whatever a Turkish or Azeri system locale says.
+      {"MsGiNa.DlL", false, false, true},
+      {"MSG\xDDNA.DLL", false, false, false},
+      {"msg\xFDna.dll", false, false, false},
+      {"HvNc32.DlL", false, true, true},
       {"", false, false, false},
   };
   for (const Case& c : cases) {
@@ -35,8 +41,8 @@ TEST(ContainsNoCase, FindsThePartInAnyCase) {
     const char* part;
     bool contained;
   } cases[] = {
-      {"abcHVNC32", "hvnc32", true}, {"hvn", "HVNC32", false},     {"", "", true}, {"x", "", true},
-      {nullptr, "a", false},         {"\xE9t\xE9", "\xC9T", true},
+      {"abcHVNC32", "hvnc32", true}, {"hvn", "HVNC32", false},      {"", "", true}, {"x", "", true},
+      {nullptr, "a", false},         {"\xE9t\xE9", "\xC9T", false},  // only ASCII letters fold
   };
   for (const Case& c : cases)
     EXPECT_EQ(ContainsNoCase(c.text, c.part), c.contained) << (c.text ? c.text : "(null)");
