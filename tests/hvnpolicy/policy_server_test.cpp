@@ -15,6 +15,7 @@
 #include "base/policy_wire.h"
 #include "base/reg_file.h"
 #include "base/udp_socket.h"
+#include "base/utf8_text.h"
 #include "check/live_query.h"
 #include "config/registry_tree.h"
 #include "config/test_thread.h"
@@ -43,12 +44,7 @@ void SleepMs(unsigned ms) {
 constexpr char kRoot[] = "HKEY_CURRENT_USER\\Software\\HvnpolicyTest";
 
 std::string Datagram(const std::u16string& text) {
-  std::string bytes;
-  for (char16_t c : text) {
-    bytes += static_cast<char>(c & 0xFF);
-    bytes += static_cast<char>(c >> 8);
-  }
-  return bytes;
+  return Utf16LeBytes(text);
 }
 
 size_t Count(const std::string& text, const std::string& part) {

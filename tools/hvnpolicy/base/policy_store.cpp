@@ -56,16 +56,6 @@ bool NamesUser(const NameSet& names, const std::string& user, const std::string&
   return Holds(names, user) || Holds(names, qualified) || Holds(names, "*");
 }
 
-std::string WireBytes(const std::u16string& text) {
-  std::string bytes;
-  bytes.reserve(text.size() * 2);
-  for (char16_t c : text) {
-    bytes += static_cast<char>(c & 0xFF);
-    bytes += static_cast<char>(c >> 8);
-  }
-  return bytes;
-}
-
 }  // namespace
 
 void ReadRule2900Text(HKEY key, char16_t (&text)[kRule2900TextCapacity]) {
@@ -107,7 +97,7 @@ bool PolicyStore::Load(HKEY root, const std::string& path, std::string& error) {
       error = "policy \"" + stored->name + "\": " + wire.too_long + ": not loaded";
       return false;
     }
-    stored->wire = WireBytes(wire.text);
+    stored->wire = Utf16LeBytes(wire.text);
     const char* const templates[3] = {stored->policy.MsgPolTemplate, stored->policy.MsgRejTemplate,
                                       stored->policy.MsgRejGeneric};
     for (int i = 0; i < 3; ++i)

@@ -95,6 +95,16 @@ std::u16string FromAnsi(const std::string& text) {
   return std::u16string(buffer.data(), length);
 }
 
+std::string Utf16LeBytes(const std::u16string& text) {
+  std::string bytes;
+  bytes.reserve(text.size() * 2);
+  for (char16_t c : text) {
+    bytes += static_cast<char>(c & 0xFF);
+    bytes += static_cast<char>(c >> 8);
+  }
+  return bytes;
+}
+
 std::u16string Widen(const char* ascii) {
   std::u16string out;
   for (; *ascii != '\0'; ++ascii) out += static_cast<char16_t>(static_cast<unsigned char>(*ascii));

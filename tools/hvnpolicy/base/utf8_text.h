@@ -24,6 +24,9 @@ size_t EncodeUtf8(const char16_t* text, size_t length, char* out, size_t capacit
 std::string ToAnsi(const std::u16string& text);
 std::u16string FromAnsi(const std::string& text);
 
+// The bytes of a UTF-16 text as the wire and UTF-16LE files carry it: low byte first.
+std::string Utf16LeBytes(const std::u16string& text);
+
 // A plain ASCII text widened unit by unit.
 std::u16string Widen(const char* ascii);
 

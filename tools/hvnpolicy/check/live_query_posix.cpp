@@ -45,11 +45,7 @@ void Transaction(void*, const char* host, uint32_t port, const char16_t* request
   std::u16string text(request);
   std::u16string wire(text.size(), u'\0');
   ToWireRequest(text.data(), text.size(), &wire[0]);
-  std::string bytes;
-  for (char16_t c : wire) {
-    bytes += static_cast<char>(c & 0xFF);
-    bytes += static_cast<char>(c >> 8);
-  }
+  const std::string bytes = Utf16LeBytes(wire);
   UdpSocket socket;
   if (socket.Open("0.0.0.0", 0) != 0 || !socket.Send(bytes.data(), bytes.size(), server)) return;
   const auto started = std::chrono::steady_clock::now();

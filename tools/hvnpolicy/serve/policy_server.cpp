@@ -1,5 +1,6 @@
 #include "serve/policy_server.h"
 
+#include "base/utf8_text.h"
 #include "serve/policy_messages.h"
 
 namespace hvn::tool {
@@ -8,16 +9,6 @@ namespace {
 const RequestKind kKinds[] = {RequestKind::kPolicy, RequestKind::kPolicyMessage,
                               RequestKind::kRejectionMessage,
                               RequestKind::kGenericRejectionMessage};
-
-std::string Bytes(const std::u16string& text) {
-  std::string bytes;
-  bytes.reserve(text.size() * 2);
-  for (char16_t c : text) {
-    bytes += static_cast<char>(c & 0xFF);
-    bytes += static_cast<char>(c >> 8);
-  }
-  return bytes;
-}
 
 // The code of a failed-rule field ("2600"), or 0 when the field is none.
 uint32_t RuleCode(const std::u16string& field) {
@@ -89,7 +80,7 @@ std::string AnswerRequest(const PolicyStore& store, const ServerRequest& request
                              : request.kind == RequestKind::kRejectionMessage
                                  ? MessageKind::kRejection
                                  : MessageKind::kGenericRejection;
-    reply = Bytes(
+    reply = Utf16LeBytes(
         ComposeMessage(kind, *stored, request.domain, request.user, request.failed_codes) + u'\0');
   }
   if (reply.empty()) reply.assign(2, '\0');
