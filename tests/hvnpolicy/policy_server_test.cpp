@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "base/command_line.h"
 #include "base/policy_source.h"
@@ -42,10 +43,6 @@ void SleepMs(unsigned ms) {
 }
 
 constexpr char kRoot[] = "HKEY_CURRENT_USER\\Software\\HvnpolicyTest";
-
-std::string Datagram(const std::u16string& text) {
-  return Utf16LeBytes(text);
-}
 
 size_t Count(const std::string& text, const std::string& part) {
   size_t count = 0;
@@ -111,8 +108,8 @@ class PolicyServerTest : public ::testing::Test {
   // and waits until it listens.
   void StartServe(const std::vector<std::string>& options = {}) {
     std::vector<std::string> args = {"--key",       kRoot,      "--bind",      "127.0.0.1",
-                                     "--port",      "0",        "--port-file", PortFile(),
-                                     "--stop-file", StopFile(), "--log",       LogFile()};
+                                     "--port",      "0",        "--port-file", port_file_,
+                                     "--stop-file", stop_file_, "--log",       log_file_};
 #ifndef _WIN32
     // Natively the policies come from the registry file; on Windows SetUp stored them.
     args.insert(args.end(), {"--reg", dir_.path() + "/policies.reg"});
@@ -120,20 +117,20 @@ class PolicyServerTest : public ::testing::Test {
     args.insert(args.end(), options.begin(), options.end());
     server_ = std::make_unique<test::TestThread>([args] { RunServe(args); });
     std::string port;
-    for (int i = 0; i < 200 && !ReadWholeFile(PortFile(), port); ++i) SleepMs(50);
+    for (int i = 0; i < 200 && !ReadWholeFile(port_file_, port); ++i) SleepMs(50);
     ASSERT_TRUE(ParseServerAddress("127.0.0.1:" + port.substr(0, port.size() - 1), live_));
     live_.timeout_ms = 5000;
   }
   void StopServe() {
     if (!server_) return;
-    std::FILE* stop = std::fopen(StopFile().c_str(), "wb");
+    std::FILE* stop = std::fopen(stop_file_.c_str(), "wb");
     if (stop != nullptr) std::fclose(stop);
     server_->Join();
     server_.reset();
   }
   std::string Log() const {
     std::string log;
-    ReadWholeFile(LogFile(), log);
+    ReadWholeFile(log_file_, log);
     return log;
   }
   // Waits (10 s at most) until the log holds `part`, asking `request` every 50 ms meanwhile
@@ -141,8 +138,8 @@ class PolicyServerTest : public ::testing::Test {
   bool LogShowsWhileAsking(const std::string& part, const std::u16string& request) {
     UdpSocket client;
     if (client.Open("127.0.0.1", 0) != 0) return false;
-    const UdpPeer server{Loopback(), static_cast<uint16_t>(live_.port)};
-    std::string bytes = Datagram(request);
+    const UdpPeer server = Server();
+    std::string bytes = Utf16LeBytes(request);
     for (int i = 0; i < 200 && Log().find(part) == std::string::npos; ++i) {
       client.Send(bytes.data(), bytes.size(), server);
       char reply[8192];
@@ -152,23 +149,15 @@ class PolicyServerTest : public ::testing::Test {
     }
     return Log().find(part) != std::string::npos;
   }
-  static uint32_t Loopback() {
-    const unsigned char bytes[4] = {127, 0, 0, 1};
-    uint32_t address;
-    std::memcpy(&address, bytes, 4);
-    return address;
-  }
-  std::string PortFile() const {
-    return dir_.path() + "/port";
-  }
-  std::string StopFile() const {
-    return dir_.path() + "/stop";
-  }
-  std::string LogFile() const {
-    return dir_.path() + "/requests.log";
+  // The server as a socket's peer (127.0.0.1 in network order, on a little-endian host).
+  UdpPeer Server() const {
+    return UdpPeer{0x0100007F, static_cast<uint16_t>(live_.port)};
   }
 
   test::TempDir dir_;
+  const std::string port_file_ = dir_.path() + "/port";
+  const std::string stop_file_ = dir_.path() + "/stop";
+  const std::string log_file_ = dir_.path() + "/requests.log";
   PolicyStore store_;
   LiveServer live_;
   std::unique_ptr<test::TestThread> server_;
@@ -262,10 +251,10 @@ TEST_F(PolicyServerTest, AnswersOnlyWellFormedRequestsAndNeverLogsMoreThanTheyCa
             u'\0',
         u"30_POLICY_MESSAGE" + std::u16string(1, u'\0') + u"SALES" + u'\0' +
             std::u16string(30000, u'x') + u'\0'}) {
-    std::string bytes = Datagram(bad);
+    std::string bytes = Utf16LeBytes(bad);
     EXPECT_EQ(AnswerRequest(store_, bytes.data(), bytes.size(), summary), "") << summary;
   }
-  std::string request = Datagram(std::u16string(u"30_POLICY_MESSAGE\0SALES\0jdoe\0", 29));
+  std::string request = Utf16LeBytes(std::u16string(u"30_POLICY_MESSAGE\0SALES\0jdoe\0", 29));
   std::string reply = AnswerRequest(store_, request.data(), request.size(), summary);
   EXPECT_EQ(summary.rfind("policy \"Everyone\"", 0), 0u);
   EXPECT_EQ(reply.substr(reply.size() - 2), std::string(2, '\0'));
@@ -286,7 +275,7 @@ TEST(EscapeDatagram, ControlAndDirectionCharactersAreShownAsCodes) {
       {std::u16string(1, u'\xD800') + u"x", "\\uD800x"},              // an unpaired surrogate
   };
   for (const Case& c : cases) {
-    std::string bytes = Datagram(c.text);
+    std::string bytes = Utf16LeBytes(c.text);
     EXPECT_EQ(EscapeDatagram(bytes.data(), bytes.size()), c.shown);
   }
 }
@@ -372,8 +361,8 @@ TEST_F(PolicyServerTest, ServeDropsJunkAndReadsItsPoliciesAgainOnlyWhenChanged) 
   StartServe();
   UdpSocket junk;
   ASSERT_EQ(junk.Open("127.0.0.1", 0), 0);
-  const UdpPeer server{Loopback(), static_cast<uint16_t>(live_.port)};
-  const std::string unknown = Datagram(std::u16string(u"30_OTHER\0S\0u\0", 13));
+  const UdpPeer server = Server();
+  const std::string unknown = Utf16LeBytes(std::u16string(u"30_OTHER\0S\0u\0", 13));
   for (int i = 0; i < 5; ++i) {
     junk.Send("\x01", 1, server);
     junk.Send(unknown.data(), unknown.size(), server);
@@ -421,8 +410,8 @@ TEST_F(PolicyServerTest, ServeLimitsTheRepliesOfEachSender) {
   StartServe({"--rate-limit", "1", "--burst", "3"});
   UdpSocket flood;
   ASSERT_EQ(flood.Open("127.0.0.2", 0), 0);
-  UdpPeer server{Loopback(), static_cast<uint16_t>(live_.port)};
-  const std::string request = Datagram(std::u16string(u"30_POLICY\0SALES\0jdoe\0", 21));
+  UdpPeer server = Server();
+  const std::string request = Utf16LeBytes(std::u16string(u"30_POLICY\0SALES\0jdoe\0", 21));
   for (int i = 0; i < 20; ++i) flood.Send(request.data(), request.size(), server);
   int answered = 0;
   char reply[8192];
@@ -444,35 +433,28 @@ TEST_F(PolicyServerTest, ServeLimitsTheRepliesOfEachSender) {
   EXPECT_NE(Log().find("over this sender's reply limit"), std::string::npos);
 }
 
-// What the network does to the loop, step by step: errors, then requests.
+// What the network does to the loop, one step a call: an error code, or a datagram (code 0).
+// The first reply fails to go out.
 struct ScriptedSocket {
-  struct Step {
-    long size;  // a datagram's length, or UdpSocket::kFailed
-    int error;
-    std::string bytes;
-  };
-  std::vector<Step> steps;
+  std::vector<std::pair<int, std::string>> steps;
   size_t next = 0;
-  int failing_sends = 0;
+  bool fail_next_send = true;
   std::vector<std::string> sent;
 
   static long Receive(void* context, char* buffer, size_t size, uint32_t, UdpPeer& peer,
                       int& error) {
     auto& script = *static_cast<ScriptedSocket*>(context);
     if (script.next >= script.steps.size()) return UdpSocket::kTimedOut;
-    const Step& step = script.steps[script.next++];
-    error = step.error;
-    std::memcpy(buffer, step.bytes.data(), std::min(size, step.bytes.size()));
+    const auto& [code, bytes] = script.steps[script.next++];
+    error = code;
+    std::memcpy(buffer, bytes.data(), std::min(size, bytes.size()));
     peer = {0x0100007F, 40000};
-    return step.size;
+    return code != 0 ? UdpSocket::kFailed : static_cast<long>(bytes.size());
   }
   static bool Send(void* context, const char* data, size_t size, const UdpPeer&, int& error) {
     auto& script = *static_cast<ScriptedSocket*>(context);
-    if (script.failing_sends > 0) {
-      --script.failing_sends;
-      error = 10065;  // WSAEHOSTUNREACH
-      return false;
-    }
+    error = 10065;  // WSAEHOSTUNREACH
+    if (std::exchange(script.fail_next_send, false)) return false;
     script.sent.emplace_back(data, size);
     return true;
   }
@@ -488,14 +470,13 @@ TEST_F(PolicyServerTest, ServeGoesOnAfterEveryReceiveAndSendError) {
       kRoot);
   std::string error;
   ASSERT_TRUE(policies.Load(error)) << error;
-  const std::string request = Datagram(std::u16string(u"30_POLICY\0SALES\0jdoe\0", 21));
+  const std::string request = Utf16LeBytes(std::u16string(u"30_POLICY\0SALES\0jdoe\0", 21));
   ScriptedSocket script;
-  script.steps = {{UdpSocket::kFailed, 10052, ""},  // WSAENETRESET
-                  {UdpSocket::kFailed, 10054, ""},  // WSAECONNRESET, from a forged ICMP message
-                  {static_cast<long>(request.size()), 0, request},
-                  {static_cast<long>(request.size()), 0, request}};
-  script.failing_sends = 1;
-  std::FILE* log = std::fopen(LogFile().c_str(), "wb");
+  script.steps = {{10052, ""},  // WSAENETRESET
+                  {10054, ""},  // WSAECONNRESET, which a forged ICMP message raises
+                  {0, request},
+                  {0, request}};
+  std::FILE* log = std::fopen(log_file_.c_str(), "wb");
   ASSERT_NE(log, nullptr);
   ServeDatagrams(policies, ServeSocket{ScriptedSocket::Receive, ScriptedSocket::Send, &script},
                  ReplyLimits(), log, [&] { return script.next < script.steps.size(); });
@@ -517,8 +498,8 @@ TEST(AskServer, TakesTheReplyOfTheServerAskedOnly) {
     char request[2048];
     UdpPeer client;
     if (server.Receive(request, sizeof(request), 10000, client) < 0) return;
-    const std::string forged = Datagram(u"2600\t1\t0\t0");
-    const std::string genuine = Datagram(u"2600\t12\t0\t0");
+    const std::string forged = Utf16LeBytes(u"2600\t1\t0\t0");
+    const std::string genuine = Utf16LeBytes(u"2600\t12\t0\t0");
     decoy.Send(forged.data(), forged.size(), client);  // arrives first
     server.Send(genuine.data(), genuine.size(), client);
   });
