@@ -18,13 +18,9 @@ void ShowPolicyMessageOnPrepare(HWND owner) {
   }
   // Neither the query nor the box holds the lock: a slow server or a user still reading
   // holds up no other handler and no check.
-  RequestPolicyMessage();
   char16_t reply[kReplyBytes / sizeof(char16_t)];
-  {
-    DialogStateLock lock;
-    if (!HaveReply()) return;
-    std::memcpy(reply, state.Reply, sizeof(reply));
-  }
+  FetchForRecordedDialog(RequestKind::kPolicyMessage, reply);
+  if (!HasReply(reply, sizeof(reply))) return;
   ShowMessageBox(owner, reply, kPolicyBoxStyle);
   DialogStateLock lock;
   CopyText(state.LastPolicyMessage, kPolicyMessageSize, reply);

@@ -40,9 +40,14 @@ void FetchRejection(const RuleResults& results, const char16_t* domain, const ch
 // Keeps a request and its reply as the record's last ones. Call with the record's lock held.
 void KeepLastReply(const char16_t* request, const char16_t* reply);
 
-// Asks for the policy message of the recorded domain and user name ("30_POLICY_MESSAGE") and
-// keeps the request and reply in the record. Takes the record's lock only to read the names and
-// to keep the reply, never while it waits.
+// Sends a request of `kind` (not a rejection) for the recorded domain and user name and keeps
+// the request and its reply as the record's last ones; `reply` (kReplyBytes bytes) receives the
+// reply too. Takes the record's lock only to read the names and to keep the reply, never while
+// it waits.
+void FetchForRecordedDialog(RequestKind kind, char16_t* reply);
+
+// Asks for the policy message of the recorded domain and user name ("30_POLICY_MESSAGE"), as
+// FetchForRecordedDialog.
 void RequestPolicyMessage();
 
 // True when the record's reply buffer holds a reply (its first string is non-empty).

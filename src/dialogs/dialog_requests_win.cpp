@@ -35,7 +35,7 @@ void KeepLastReply(const char16_t* request, const char16_t* reply) {
   std::memcpy(state.Reply, reply, sizeof(state.Reply));
 }
 
-void RequestPolicyMessage() {
+void FetchForRecordedDialog(RequestKind kind, char16_t* reply) {
   PasswordDialogState& state = DialogState();
   char16_t domain[kDialogTextSize];
   char16_t user_name[kDialogTextSize];
@@ -45,10 +45,14 @@ void RequestPolicyMessage() {
     CopyText(user_name, kDialogTextSize, state.UserName);
   }
   char16_t request[kRequestCapacity] = {};
-  char16_t reply[kReplyBytes / sizeof(char16_t)] = {};
-  FetchReply(RequestKind::kPolicyMessage, domain, user_name, request, reply);
+  FetchReply(kind, domain, user_name, request, reply);
   DialogStateLock lock;
   KeepLastReply(request, reply);
+}
+
+void RequestPolicyMessage() {
+  char16_t reply[kReplyBytes / sizeof(char16_t)];
+  FetchForRecordedDialog(RequestKind::kPolicyMessage, reply);
 }
 
 bool HaveReply() {

@@ -166,25 +166,12 @@ uint32_t HandleExpiredNW(HWND dialog, HWND /*control*/) {
 }
 
 uint32_t HandleRejectedNT(HWND notice, HWND /*control*/) {
-  PasswordDialogState& state = DialogState();
   // The notice belongs to another thread: marking, hiding, showing and closing it all send it
   // messages, so none of them holds the record's lock; nor does the query.
   MarkDialogTitle(notice);
   ::SetWindowPos(notice, nullptr, 0, 0, 0, 0, kHideNotice);
-  char16_t user_name[kDialogTextSize];
-  char16_t domain[kDialogTextSize];
-  {
-    DialogStateLock lock;
-    CopyText(user_name, kDialogTextSize, state.UserName);
-    CopyText(domain, kDialogTextSize, state.Domain);
-  }
-  char16_t request[kRequestCapacity] = {};
-  char16_t reply[kReplyBytes / sizeof(char16_t)] = {};
-  FetchReply(RequestKind::kGenericRejectionMessage, domain, user_name, request, reply);
-  {
-    DialogStateLock lock;
-    KeepLastReply(request, reply);
-  }
+  char16_t reply[kReplyBytes / sizeof(char16_t)];
+  FetchForRecordedDialog(RequestKind::kGenericRejectionMessage, reply);
   if (!HasReply(reply, sizeof(reply))) {
     ::SetWindowPos(notice, nullptr, 0, 0, 0, 0, kShowNotice);
     return 0;
