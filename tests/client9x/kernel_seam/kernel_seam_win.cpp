@@ -1,9 +1,8 @@
-// A test library that the start-up program loads in place of HVNc9x.dll (both copied into a
-// folder of the test's own). As it is loaded it takes over the program's import of
-// KERNEL32!GetProcAddress: asked for RegisterServiceProcess, it writes "asked" to service.log
-// beside the program and answers with a recording function, or with none when the test set
-// HVN_TEST_KERNEL to "lacks it" (a kernel without the function, as on NT); the recording
-// function writes "registered <process> <type>". Every other name goes to the real one.
+// Loaded by the start-up program in place of HVNc9x.dll (both copied into a folder of the
+// test's own), it takes over the program's import of GetProcAddress. Asked for
+// RegisterServiceProcess, it writes "asked" to service.log beside the program and answers with
+// a function that writes "registered <process> <type>", or with none when HVN_TEST_KERNEL is
+// "lacks it" (as on NT). Every other name goes to the real GetProcAddress.
 #include <windows.h>
 
 #include <cstdio>
@@ -11,19 +10,11 @@
 
 namespace {
 
-using GetProcAddressFunction = FARPROC(WINAPI*)(HMODULE, LPCSTR);
-GetProcAddressFunction g_real_get_proc_address = nullptr;
-bool g_kernel_lacks_it = false;
-
 void Log(const char* line) {
   char path[MAX_PATH] = {};
-  DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-  char* slash = std::strrchr(path, '\\');
-  if (length == 0 || slash == nullptr) return;
-  std::strcpy(slash + 1, "service.log");
-  HANDLE file = ::CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
+  ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::strcpy(std::strrchr(path, '\\') + 1, "service.log");
+  HANDLE file = ::CreateFileA(path, FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
   DWORD written = 0;
   ::WriteFile(file, line, static_cast<DWORD>(std::strlen(line)), &written, nullptr);
   ::CloseHandle(file);
@@ -31,56 +22,39 @@ void Log(const char* line) {
 
 DWORD WINAPI RecordRegistration(DWORD process, DWORD type) {
   char line[64];
-  std::snprintf(line, sizeof(line), "registered %lu %lu\r\n", static_cast<unsigned long>(process),
-                static_cast<unsigned long>(type));
+  std::snprintf(line, sizeof(line), "registered %lu %lu\r\n", process, type);
   Log(line);
   return 1;
 }
 
 FARPROC WINAPI AnswerLookup(HMODULE module, LPCSTR name) {
-  if (reinterpret_cast<UINT_PTR>(name) > 0xFFFF &&
-      std::strcmp(name, "RegisterServiceProcess") == 0) {
-    Log("asked\r\n");
-    return g_kernel_lacks_it
-               ? nullptr
-               : reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&RecordRegistration));
+  if (HIWORD(name) == 0 || std::strcmp(name, "RegisterServiceProcess") != 0) {
+    return ::GetProcAddress(module, name);
   }
-  return g_real_get_proc_address(module, name);
-}
-
-// Points the program's import slot of KERNEL32!GetProcAddress at AnswerLookup.
-void TakeOverGetProcAddress(HMODULE program) {
-  auto* base = reinterpret_cast<BYTE*>(program);
-  auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(
-      base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-  const IMAGE_DATA_DIRECTORY& imports =
-      nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-  for (auto* entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
-       entry->Name != 0; ++entry) {
-    if (::lstrcmpiA(reinterpret_cast<char*>(base + entry->Name), "KERNEL32.DLL") != 0) continue;
-    auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk);
-    auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk);
-    for (; names->u1.AddressOfData != 0; ++names, ++slots) {
-      if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-      auto* by_name = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-      if (std::strcmp(reinterpret_cast<char*>(by_name->Name), "GetProcAddress") != 0) continue;
-      DWORD protection = 0;
-      ::VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), PAGE_READWRITE,
-                       &protection);
-      g_real_get_proc_address = reinterpret_cast<GetProcAddressFunction>(slots->u1.Function);
-      slots->u1.Function = reinterpret_cast<DWORD_PTR>(&AnswerLookup);
-      ::VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), protection, &protection);
-    }
-  }
+  Log("asked\r\n");
+  char kernel[16] = {};
+  ::GetEnvironmentVariableA("HVN_TEST_KERNEL", kernel, sizeof(kernel));
+  if (std::strcmp(kernel, "lacks it") == 0) return nullptr;
+  return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&RecordRegistration));
 }
 
 }  // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
   if (reason != DLL_PROCESS_ATTACH) return TRUE;
-  char kernel[32] = {};
-  ::GetEnvironmentVariableA("HVN_TEST_KERNEL", kernel, sizeof(kernel));
-  g_kernel_lacks_it = std::strcmp(kernel, "lacks it") == 0;
-  TakeOverGetProcAddress(::GetModuleHandleA(nullptr));
+  // The program's import slots that hold GetProcAddress now hold AnswerLookup.
+  auto* base = reinterpret_cast<BYTE*>(::GetModuleHandleA(nullptr));
+  auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(
+      base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& table = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IAT];
+  auto* slots = reinterpret_cast<FARPROC*>(base + table.VirtualAddress);
+  DWORD protection = 0;
+  ::VirtualProtect(slots, table.Size, PAGE_READWRITE, &protection);
+  for (size_t i = 0; i < table.Size / sizeof(FARPROC); ++i) {
+    if (slots[i] == reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&::GetProcAddress))) {
+      slots[i] = reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&AnswerLookup));
+    }
+  }
+  ::VirtualProtect(slots, table.Size, protection, &protection);
   return TRUE;
 }
