@@ -1,13 +1,15 @@
 // libFuzzer target: an arbitrary datagram answered by hvnpolicy serve's request handling, with
-// a policy of every rule and texts with every placeholder. The reply must fit a client's
-// reply buffer and be whole UTF-16 characters; a message must end in NUL.
+// a policy of every rule and texts full of placeholders, and shown as the log shows it. The
+// reply must fit a client's reply buffer and be whole UTF-16 characters; a message must end
+// in NUL; the log text must hold no control byte.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-#include "policy_server.h"
-#include "policy_source.h"
-#include "reg_file.h"
+#include "base/policy_source.h"
+#include "base/reg_file.h"
+#include "serve/policy_server.h"
+#include "serve/request_log.h"
 
 namespace {
 
@@ -21,7 +23,8 @@ const char kPolicies[] =
     "\"3000_Enabled\"=dword:00000001\r\n\"3000_ServerDictFile\"=\"d.txt\"\r\n"
     "\"3100_Enabled\"=dword:00000001\r\n\"3100_csAlpha\"=dword:00000001\r\n"
     "\"2600msg_Rej\"=\"{user} {domain} {codes} {policy} {rules} {nl} {x\"\r\n"
-    "\"MsgRejTemplate\"=\"{rules}{rules}{rules}{user}{user}{domain}\"\r\n"
+    "\"MsgRejTemplate\"=\"{rules}{rules}{rules}{user}{user}{domain}{user}{user}{user}\"\r\n"
+    "\"MsgPolTemplate\"=\"{user}{user}{user}{user}{user}{user}{user}{user}{rules}{rules}\"\r\n"
     "\"UserList\"=hex(7):2a,00,00\r\n";
 
 const hvn::tool::PolicyStore& Store() {
@@ -39,10 +42,19 @@ const hvn::tool::PolicyStore& Store() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const char* bytes = reinterpret_cast<const char*>(data);
   std::string summary;
-  std::string reply =
-      hvn::tool::AnswerRequest(Store(), reinterpret_cast<const char*>(data), size, summary);
+  std::string reply = hvn::tool::AnswerRequest(Store(), bytes, size, summary);
   if (reply.size() % 2 != 0 || reply.size() > 8190) __builtin_trap();
   if (summary.empty()) __builtin_trap();
+  hvn::tool::ServerRequest request;
+  const bool answered = hvn::tool::ParseRequest(bytes, size, request) == nullptr;
+  if (answered == reply.empty()) __builtin_trap();
+  // A message reply is one text ended by NUL.
+  if (answered && request.kind != hvn::RequestKind::kPolicy &&
+      reply.compare(reply.size() - 2, 2, std::string(2, '\0')) != 0)
+    __builtin_trap();
+  for (char c : hvn::tool::EscapeDatagram(bytes, size))
+    if (static_cast<unsigned char>(c) < 0x20) __builtin_trap();
   return 0;
 }

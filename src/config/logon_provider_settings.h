@@ -26,8 +26,12 @@ class LogonProviderSettings : public RegistryRecord {
   // terminator is refused (234) like an absent one (2), and the field keeps "MSGINA.DLL".
   uint32_t ReadValues(HKEY key) override;
   // Stores each non-empty field as REG_SZ with its terminator and deletes the value of each
-  // empty one (deleting an absent value is no error), then flushes the key. Returns the first
-  // failed store; a field without a terminator inside its 260 bytes is not stored (87).
+  // empty one (deleting an absent value is no error), then flushes the key. When "GinaDLL"
+  // names this client, "REM_GinaDLL" is written first; otherwise "GinaDLL" is. The second value
+  // is written only when the first was, so the client never heads the chain in front of a
+  // provider that was not saved, and never loses the saved one while it still heads it.
+  // Returns the first failure; a field without a terminator inside its 260 bytes is not stored
+  // (87).
   uint32_t WriteValues(HKEY key) override;
 
   char GinaDLL[kProviderNameSize];

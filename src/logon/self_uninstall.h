@@ -6,10 +6,10 @@
 namespace hvn {
 
 // Asks (system message box, Yes/No, No the default). On Yes, makes the provider that this
-// library chains to Winlogon's provider again if its file exists (a name with a path as
-// given, a bare name in the system directory) and it is not this client, else the standard
-// provider; deletes "REM_GinaDLL"; and says whether that worked. Takes
-// effect at the next start of the computer; this process goes on unchanged.
+// library chains to Winlogon's provider again when IsRestorableProvider says so (the rule the
+// installers' removal follows), else the standard provider; deletes "REM_GinaDLL" once the head
+// was written; and says whether that worked. Takes effect at the next start of the computer;
+// this process goes on unchanged.
 void OfferSelfUninstall();
 
 }  // namespace hvn

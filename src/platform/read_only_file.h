@@ -1,7 +1,7 @@
 // Read-only random access to a file by its ANSI path, with 64-bit positions. The Windows build
-// uses CreateFileA (existing file only, shared for reading, random-access hint) and ReadFile;
-// the portable build uses POSIX open and pread. Every read goes through ReadAt, which counts
-// it, so benchmarks and tests can measure the I/O a check costs.
+// uses CreateFileA (existing file only, shared as the caller says, random-access hint) and
+// ReadFile; the portable build uses POSIX open and pread. Every read goes through ReadAt, which
+// counts it, so benchmarks and tests can measure the I/O a check costs.
 #ifndef HVN_PLATFORM_READ_ONLY_FILE_H_
 #define HVN_PLATFORM_READ_ONLY_FILE_H_
 
@@ -19,6 +19,12 @@ struct FileIoCounters {
 FileIoCounters& GetFileIoCounters();
 void ResetFileIoCounters();
 
+// Who else may have the file open while it is read. POSIX has no share modes: ignored there.
+enum class FileSharing {
+  kReaders,            // others may read it; a file open for writing is refused
+  kReadersAndWriters,  // as the C runtime's fopen: also a file someone is writing
+};
+
 class ReadOnlyFile {
  public:
   ReadOnlyFile() = default;
@@ -26,9 +32,9 @@ class ReadOnlyFile {
   ReadOnlyFile(const ReadOnlyFile&) = delete;
   ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
-  // Opens an existing file for reading; others may read it at the same time. Returns false
-  // (and stays closed) when the file is missing, unreadable or locked against reading.
-  bool Open(const char* ansi_path);
+  // Opens an existing file for reading, shared with others as `sharing` says. Returns false
+  // (and stays closed) when the file is missing, unreadable or locked against this sharing.
+  bool Open(const char* ansi_path, FileSharing sharing = FileSharing::kReaders);
   void Close();
   bool IsOpen() const { return handle_ != kNoHandle; }
 

@@ -6,7 +6,7 @@
 
 namespace hvn::platform {
 
-bool ReadOnlyFile::Open(const char* ansi_path) {
+bool ReadOnlyFile::Open(const char* ansi_path, FileSharing) {
   Close();
   int fd = ::open(ansi_path, O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;

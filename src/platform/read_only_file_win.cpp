@@ -4,13 +4,18 @@
 namespace hvn::platform {
 namespace {
 
-HANDLE AsHandle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+HANDLE AsHandle(intptr_t handle) {
+  return reinterpret_cast<HANDLE>(handle);
+}
 
 }  // namespace
 
-bool ReadOnlyFile::Open(const char* ansi_path) {
+bool ReadOnlyFile::Open(const char* ansi_path, FileSharing sharing) {
   Close();
-  HANDLE file = ::CreateFileA(ansi_path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  const DWORD share_mode = sharing == FileSharing::kReadersAndWriters
+                               ? FILE_SHARE_READ | FILE_SHARE_WRITE
+                               : FILE_SHARE_READ;
+  HANDLE file = ::CreateFileA(ansi_path, GENERIC_READ, share_mode, nullptr, OPEN_EXISTING,
                               FILE_FLAG_RANDOM_ACCESS, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD high = 0;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/ansi_text.h"
+#include "platform/ascii_text.h"
 #include "platform/read_only_file.h"
 
 namespace hvn {
@@ -55,33 +56,31 @@ class FileSource : public ByteSource {
   uint64_t offset_ = 0;
 };
 
-// Hands out the file's lines as a text-mode read gives them: CR LF becomes LF, a Ctrl-Z ends
-// the file, and a line holds at most kConfigLineLength bytes, its LF included when it fits.
-// A longer physical line arrives as several lines, never split inside a double-byte
-// character.
+// What LineReader::Next found.
+enum class LineRead { kLine, kEnd, kTooLong };
+
+// Hands out the file's lines whole, as a text-mode read gives them: CR LF becomes LF and a
+// Ctrl-Z ends the file. A line holds at most kConfigLineLength characters before its LF; a
+// longer one is reported, never cut, since its pieces would read as lines of their own.
 class LineReader {
  public:
   explicit LineReader(ByteSource& source) : source_(source) {}
 
-  // Stores the next line in `line` (kConfigLineLength bytes and a terminator) and its length
-  // in `length`. Returns false at the end of the file or on a read error (see failed()).
-  bool Next(char (&line)[kConfigLineLength + 1], size_t* length) {
+  // Stores the next line with its LF (when it has one) and a terminator in `line`, and its
+  // length in `length`. kEnd at the end of the file or on a read error (see failed());
+  // kTooLong, with nothing stored, for a line of more than kConfigLineLength characters.
+  LineRead Next(char (&line)[kConfigLineLength + 2], size_t* length) {
     size_t count = 0;
-    bool trail_expected = false;
     int byte;
-    while (count < kConfigLineLength && (byte = Peek()) >= 0) {
-      char c = static_cast<char>(byte);
-      // The last place of a line is not given to a lead byte whose trail byte would only
-      // arrive with the next line.
-      if (!trail_expected && c != '\n' && IsLead(c) && count + 1 == kConfigLineLength) break;
+    while ((byte = Peek()) >= 0) {
       Take();
-      line[count++] = c;
-      if (c == '\n') break;
-      trail_expected = !trail_expected && IsLead(c);
+      if (byte != '\n' && count == kConfigLineLength) return LineRead::kTooLong;
+      line[count++] = static_cast<char>(byte);
+      if (byte == '\n') break;
     }
     line[count] = '\0';
     *length = count;
-    return count != 0;
+    return count != 0 ? LineRead::kLine : LineRead::kEnd;
   }
 
   bool failed() const { return failed_; }
@@ -158,8 +157,9 @@ size_t SkipSpaces(const char* text, size_t at, size_t length) {
   return at;
 }
 
+// The keys are the file format's own ASCII words: ASCII letter case only, whatever the locale.
 bool KeyIs(const char* key, size_t length, const char* name) {
-  return platform::AnsiEqualIgnoreCase(key, length, name, std::strlen(name));
+  return platform::AsciiEqualIgnoreCase(key, length, name);
 }
 
 class ConfigParser {
@@ -249,15 +249,19 @@ uint32_t Parse(ByteSource& source, ClientConfigFile& config, ConfigFileStatus* s
   std::memset(&config, 0, sizeof(config));
   LineReader reader(source);
   ConfigParser parser(config);
-  char line[kConfigLineLength + 1];
+  char line[kConfigLineLength + 2];
   size_t length = 0;
   ConfigFileStatus result;
   for (;;) {
     uint32_t line_number = reader.line_number();
-    if (!reader.Next(line, &length)) break;
+    LineRead read = reader.Next(line, &length);
+    if (read == LineRead::kEnd) break;
+    if (read == LineRead::kTooLong) {
+      result = {ConfigFileProblem::kLineTooLong, line_number};
+      break;
+    }
     if (!parser.TakeLine(line, length)) {
-      result.problem = parser.problem();
-      result.line = line_number;
+      result = {parser.problem(), line_number};
       break;
     }
   }
@@ -281,8 +285,10 @@ uint32_t ParseClientConfigText(const char* data, size_t size, ClientConfigFile& 
 
 uint32_t ReadClientConfigFile(const char* path, ClientConfigFile& config,
                               ConfigFileStatus* status) {
+  // Shared for writing too, as the C runtime opens a file: an editor or a deployment tool that
+  // still holds the file open must not make it unreadable.
   platform::ReadOnlyFile file;
-  if (path == nullptr || !file.Open(path)) {
+  if (path == nullptr || !file.Open(path, platform::FileSharing::kReadersAndWriters)) {
     std::memset(&config, 0, sizeof(config));
     if (status != nullptr) *status = {ConfigFileProblem::kCannotRead, 0};
     return kSetupFailure;

@@ -4,6 +4,7 @@
 #include "config/registry_tree.h"
 #include "config/registry_value.h"
 #include "platform/ansi_text.h"
+#include "platform/ascii_text.h"
 #include "platform/platform_id.h"
 #include "setup/earlier_version_cleanup.h"
 
@@ -46,8 +47,7 @@ void CleanUpPasswordProvider(HKEY key) {
     // A path too long to read is not overwritten: it is nothing an earlier client wrote.
     rewrite = current == 0 || current == ERROR_FILE_NOT_FOUND;
     size_t length = platform::BoundedLength(provider, sizeof(provider));
-    if (length == 0 || platform::AnsiEqualIgnoreCase(provider, length, kEarlierClientProvider,
-                                                     sizeof(kEarlierClientProvider) - 1)) {
+    if (length == 0 || platform::AsciiEqualIgnoreCase(provider, length, kEarlierClientProvider)) {
       std::memset(provider, 0, sizeof(provider));
       std::memcpy(provider, kStandardPasswordProvider, sizeof(kStandardPasswordProvider));
     }

@@ -29,20 +29,21 @@ inline bool Succeeded(ActivationResult result) {
 // Puts the client at the head of the chain. A head of exactly "MSGINA.DLL" (or none) gives
 // "GinaDLL" = "HVNC32.DLL" and no "REM_GinaDLL"; another head (also "msgina.dll" in other
 // letter case) moves to "REM_GinaDLL"; a head naming the client (contains "HVNC32" in any
-// case) is left alone: kAlreadyActive.
+// case) is left alone: kAlreadyActive. "REM_GinaDLL" is written before the head.
 ActivationResult ActivateLogonChain();
 ActivationResult ActivateLogonChain(HKEY root);
 
 // Takes the client out of the head: when the head names the client, the saved provider
-// becomes the head if its file is in the system directory (otherwise no head, so Winlogon
-// loads its own), and "REM_GinaDLL" goes. Any other head is left alone: kSuccess.
-// Returns kSuccess, kReadFailure or kWriteFailure.
+// becomes the head if IsRestorableProvider says so (otherwise no head, so Winlogon loads its
+// own), and "REM_GinaDLL" goes only once the head was written. Any other head is left alone:
+// kSuccess. Returns kSuccess, kReadFailure or kWriteFailure.
 ActivationResult DeactivateLogonChain();
 ActivationResult DeactivateLogonChain(HKEY root);
 
 // True when reactivating the client now is unsafe: its library in the system directory is in
-// use while a provider other than "MSGINA.DLL"/"HVNC32.DLL" heads the chain, so that provider
-// may already load the client behind it. Also true when the test cannot look.
+// use (IsFileInUse) while a provider other than "MSGINA.DLL"/"HVNC32.DLL" heads the chain, so
+// that provider may already load the client behind it. Also true when the library's path
+// cannot be formed or the head cannot be read.
 bool RecursiveLoadTest();
 bool RecursiveLoadTest(HKEY root);
 

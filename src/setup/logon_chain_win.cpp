@@ -1,11 +1,11 @@
 #include <cstring>
 
 #include "config/logon_provider_settings.h"
+#include "config/provider_names.h"
 #include "config/registry_value.h"
+#include "config/system_files.h"
 #include "platform/win.h"
 #include "setup/logon_chain.h"
-#include "setup/provider_names.h"
-#include "setup/system_files.h"
 
 namespace hvn {
 namespace {
@@ -56,13 +56,6 @@ bool HeadIsHarmless(HKEY root) {
   return IsHarmlessHeadName(head);
 }
 
-struct FileHandleTraits {
-  using Handle = HANDLE;
-  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-  static void Close(Handle file) { ::CloseHandle(file); }
-};
-using UniqueFile = platform::UniqueResource<FileHandleTraits>;
-
 }  // namespace
 
 ActivationResult ActivateLogonChain(HKEY root) {
@@ -94,13 +87,9 @@ ActivationResult DeactivateLogonChain(HKEY root) {
   char directory[kSystemDirectorySize];
   UINT length = ::GetSystemDirectoryA(directory, sizeof(directory));
   if (length == 0 || length >= sizeof(directory)) return ActivationResult::kWriteFailure;
-  // The saved provider goes back to the head only when Winlogon can find its file; a name
-  // with a path, or one whose path would not fit, never can.
-  if (chain.GinaDLL[0] != '\0') {
-    char path[kSystemDirectorySize];
-    if (!SystemDirectoryPath(chain.GinaDLL, path, sizeof(path)) || !FileExists(path))
-      chain.GinaDLL[0] = '\0';
-  }
+  // The saved provider goes back to the head only when Winlogon can load it and it is not the
+  // client saved behind itself; otherwise Winlogon falls back to its own provider.
+  if (!IsRestorableProvider(chain.GinaDLL)) chain.GinaDLL[0] = '\0';
   return SaveChain(root, chain);
 }
 
@@ -113,10 +102,9 @@ bool RecursiveLoadTest(HKEY root) {
   char path[MAX_PATH + 1];
   if (!SystemDirectoryPath(kClientProviderName, path, sizeof(path))) return true;
   if (!FileExists(path)) return false;
-  // Exclusive write access is granted only while no process holds the library.
-  UniqueFile exclusive(::CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (exclusive.IsValid()) return false;
+  // Only a process holding the library (as a Winlogon that loaded it does) makes it "in use";
+  // a library that merely cannot be written, such as a read-only copy, is not.
+  if (!IsFileInUse(path)) return false;
   return !HeadIsHarmless(root);
 }
 

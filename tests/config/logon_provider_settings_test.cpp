@@ -116,5 +116,36 @@ TEST_F(LogonProviderSettingsTest, SavesNonEmptyFieldsWithTerminatorAndDeletesEmp
   EXPECT_STREQ(reread.REM_GinaDLL, "MSGINA.DLL");
 }
 
+// A field without its terminator is refused (87), a real failure of one store; what the
+// save leaves of the other value shows its order. The client goes to the head only after the
+// saved provider was written, and leaves it before the saved provider is touched.
+TEST_F(LogonProviderSettingsTest, AFailedStoreStopsTheSaveBeforeTheOtherValue) {
+  const std::string unterminated(kProviderNameSize, 'u');
+  struct Case {
+    const char* what;
+    const char* gina;  // null: the unterminated field
+    const char* rem;
+  } cases[] = {
+      {"the client put in front of an unsaved provider", "HVNC32.DLL", nullptr},
+      {"the head given back unwritten", nullptr, ""},
+  };
+  for (const Case& c : cases) {
+    Put("GinaDLL", std::string("OTHER.DLL\0", 10));
+    Put("REM_GinaDLL", std::string("PREV.DLL\0", 9));
+    LogonProviderSettings settings;
+    auto fill = [&](char* field, const char* text) {
+      if (text != nullptr)
+        std::strcpy(field, text);
+      else
+        std::memcpy(field, unterminated.data(), kProviderNameSize);
+    };
+    fill(settings.GinaDLL, c.gina);
+    fill(settings.REM_GinaDLL, c.rem);
+    EXPECT_EQ(settings.Save(HKEY_CURRENT_USER, path_.c_str()), 87u) << c.what;
+    EXPECT_EQ(Get("GinaDLL"), std::string("OTHER.DLL\0", 10)) << c.what;
+    EXPECT_EQ(Get("REM_GinaDLL"), std::string("PREV.DLL\0", 9)) << c.what;
+  }
+}
+
 }  // namespace
 }  // namespace hvn

@@ -19,9 +19,10 @@ struct CheckRun {
   std::string output;
 };
 
-CheckRun RunCheck(const test::TempDir& dir, const std::string& options, const std::string& input) {
+// Runs `hvnpolicy <arguments>` with `input` on its standard input.
+CheckRun RunTool(const test::TempDir& dir, const std::string& arguments, const std::string& input) {
   dir.WriteFile("stdin.txt", input);
-  std::string command = std::string("\"") + HVNPOLICY_PATH + "\" check " + options + " < \"" +
+  std::string command = std::string("\"") + HVNPOLICY_PATH + "\" " + arguments + " < \"" +
                         dir.path() + "/stdin.txt\" > \"" + dir.path() + "/out.txt\" 2>&1";
   int raw = std::system(command.c_str());
   CheckRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ""};
@@ -33,6 +34,10 @@ CheckRun RunCheck(const test::TempDir& dir, const std::string& options, const st
     std::fclose(file);
   }
   return run;
+}
+
+CheckRun RunCheck(const test::TempDir& dir, const std::string& options, const std::string& input) {
+  return RunTool(dir, "check " + options, input);
 }
 
 TEST(HvnpolicyCheck, WorkedExamplesOfTheRules) {
@@ -47,6 +52,7 @@ TEST(HvnpolicyCheck, WorkedExamplesOfTheRules) {
   test::TempDir dir;
   std::string dictionary =
       dir.WriteFile("dictionary.txt", "HEAD\r\n!!QWE*!!\r\nPASSWORD\r\nSUMMER\r\n");
+  std::string with_empty_line = dir.WriteFile("empty-line.txt", "HEAD\r\n\r\nPASSWORD\r\n");
   const Case cases[] = {
       {"digits, length and user name",
        "2300\t1\t\t1\t0\t0\t0\n2600\t8\t0\t0\n2800\t0\t0\t4\n",
@@ -103,6 +109,27 @@ TEST(HvnpolicyCheck, WorkedExamplesOfTheRules) {
        "xxsummerxx\n",
        1,
        {"matched entry \"SUMMER\" through a piece of the password as written"}},
+      {"the entry the rule meets first: shorter pieces first",
+       "3000\t" + dictionary + "\t0\t0\t4\n",
+       "",
+       "summerpassword\n",
+       1,
+       {"matched entry \"SUMMER\" through a piece of the password as written"}},
+      {"an empty line met through the empty piece",
+       "3000\t" + with_empty_line + "\t0\t0\t-1\n",
+       "",
+       "zzz\n",
+       1,
+       {"rule 3000  FAILED ",
+        "matched an empty line of the dictionary through a piece of the "
+        "password as written"}},
+      {"dictionary outside the folders given",
+       "3000\t\\\\evil\\share\\words.dic\t0\t0\t4\n",
+       "--dictionary-folder \"C:\\Policy\\Dict\" --dictionary-folder \"\\\\files\\dict\"",
+       "password\n",
+       0,
+       {"rule 3000  not evaluable", "(the dictionary is outside the folders given)",
+        "Dictionary <\\\\evil\\share\\words.dic> not opened"}},
       {"dictionary missing",
        "3000\t" + dir.path() + "/none.txt\t0\t0\t4\n",
        "",
@@ -167,6 +194,15 @@ TEST(HvnpolicyCheck, UsageAndInputErrorsExitWithTwo) {
   }
   CheckRun no_password = RunCheck(dir, "--reply \"" + reply + "\"", "");
   EXPECT_EQ(no_password.status, 2);
+}
+
+TEST(HvnpolicyCheck, EachCommandsHelpIsItsUsageWithStatusZero) {
+  test::TempDir dir;
+  for (const std::string command : {"check", "dict", "serve"}) {
+    CheckRun run = RunTool(dir, command + " --help", "");
+    EXPECT_EQ(run.status, 0) << command << "\n" << run.output;
+    EXPECT_EQ(run.output.rfind("usage: hvnpolicy " + command, 0), 0u) << run.output;
+  }
 }
 
 }  // namespace

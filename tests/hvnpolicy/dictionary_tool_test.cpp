@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "dictionary_builder.h"
-#include "dictionary_verifier.h"
+#include "dict/dictionary_builder.h"
+#include "dict/dictionary_verifier.h"
 #include "platform/read_only_file.h"
 #include "policy/dictionary_search.h"
 #include "support/dictionary_file.h"

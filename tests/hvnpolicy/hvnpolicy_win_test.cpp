@@ -1,12 +1,13 @@
 // hvnpolicy.exe under Wine: `serve` keeps its policies in a registry key, `check --server`
-// asks it with the client's own transaction and `check --key` reads the key directly.
+// asks it with the client's own transaction, `check --key` reads the key directly and
+// `check --dictionary-folder` opens dictionaries by the clients' folder rule.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "base/reg_file.h"
 #include "config/registry_tree.h"
 #include "hvnpolicy_process_win.h"
-#include "reg_file.h"
 #include "support/temp_dir.h"
 
 namespace hvn::test {
@@ -56,6 +57,26 @@ TEST_F(HvnpolicyWinTest, CheckAgainstServeAndTheRegistryKey) {
   EXPECT_NE(log[0].find(" 30_POLICY\\0SALES\\0jdoe\\0 -> policy \"Standard\""), std::string::npos);
   EXPECT_NE(log[1].find(" 30_REJECTION_MESSAGE\\0SALES\\0jdoe\\02300\\02600\\0\\0 -> "),
             std::string::npos);
+}
+
+// --dictionary-folder admits a dictionary by the clients' own rule: found inside the folder,
+// refused outside it.
+TEST_F(HvnpolicyWinTest, CheckOpensTheDictionaryOnlyInsideTheFoldersGiven) {
+  const std::string dictionary = dir_.WriteFile("words.dic", "HEAD\r\nSUMMER\r\n");
+  const std::string reply = dir_.WriteFile("reply.txt", "3000\t" + dictionary + "\t0\t0\t4\n");
+  std::string output;
+  EXPECT_EQ(
+      RunHvnpolicy("check --reply \"" + reply + "\" --dictionary-folder \"" + dir_.path() + "\"",
+                   "xxsummerxx\r\n", output),
+      1)
+      << output;
+  EXPECT_NE(output.find("matched entry \"SUMMER\""), std::string::npos) << output;
+  EXPECT_EQ(RunHvnpolicy("check --reply \"" + reply + "\" --dictionary-folder C:\\Elsewhere",
+                         "xxsummerxx\r\n", output),
+            0)
+      << output;
+  EXPECT_NE(output.find("(the dictionary is outside the folders given)"), std::string::npos)
+      << output;
 }
 
 }  // namespace

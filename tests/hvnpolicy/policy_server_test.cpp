@@ -1,6 +1,7 @@
 // The policy server's pieces: registry files into the registry, policy selection, the wire
-// form read back by the client's parser, composed messages, and (natively) `serve` answering
-// the client's own query code on loopback.
+// form read back by the client's parser, composed messages, the log's escapes, the reply
+// limits, and `serve` answering the client's own query code on loopback while junk, floods,
+// socket errors and edits of its policies come in.
 #include <gtest/gtest.h>
 #ifndef _WIN32
 #include <unistd.h>
@@ -8,19 +9,26 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
-#include "command_line.h"
+#include "base/command_line.h"
+#include "base/policy_source.h"
+#include "base/policy_wire.h"
+#include "base/reg_file.h"
+#include "base/udp_socket.h"
+#include "base/utf8_text.h"
+#include "check/live_query.h"
 #include "config/registry_tree.h"
 #include "config/test_thread.h"
-#include "live_query.h"
 #include "policy/policy_reply.h"
-#include "policy_messages.h"
-#include "policy_server.h"
-#include "policy_source.h"
-#include "policy_wire.h"
 #include "query/reply.h"
 #include "query/request.h"
-#include "reg_file.h"
+#include "serve/policy_messages.h"
+#include "serve/policy_server.h"
+#include "serve/request_log.h"
+#include "serve/sender_table.h"
+#include "serve/serve_command.h"
+#include "serve/serve_loop.h"
 #include "support/temp_dir.h"
 
 namespace hvn::tool {
@@ -35,6 +43,12 @@ void SleepMs(unsigned ms) {
 }
 
 constexpr char kRoot[] = "HKEY_CURRENT_USER\\Software\\HvnpolicyTest";
+
+size_t Count(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
 
 // Every rule on, with values that differ from the defaults, and the lists and texts.
 const char kPolicies[] =
@@ -85,10 +99,68 @@ class PolicyServerTest : public ::testing::Test {
     ASSERT_TRUE(LoadPolicyStore(dir_.WriteFile("policies.reg", kPolicies), kRoot, store_, error))
         << error;
   }
-  void TearDown() override { DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\HvnpolicyTest"); }
+  void TearDown() override {
+    StopServe();
+    DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\HvnpolicyTest");
+  }
+
+  // Runs `serve` on a free port of 127.0.0.1 on a thread of its own, with `options` added,
+  // and waits until it listens.
+  void StartServe(const std::vector<std::string>& options = {}) {
+    std::vector<std::string> args = {"--key",       kRoot,      "--bind",      "127.0.0.1",
+                                     "--port",      "0",        "--port-file", port_file_,
+                                     "--stop-file", stop_file_, "--log",       log_file_};
+#ifndef _WIN32
+    // Natively the policies come from the registry file; on Windows SetUp stored them.
+    args.insert(args.end(), {"--reg", dir_.path() + "/policies.reg"});
+#endif
+    args.insert(args.end(), options.begin(), options.end());
+    server_ = std::make_unique<test::TestThread>([args] { RunServe(args); });
+    std::string port;
+    for (int i = 0; i < 200 && !ReadWholeFile(port_file_, port); ++i) SleepMs(50);
+    ASSERT_TRUE(ParseServerAddress("127.0.0.1:" + port.substr(0, port.size() - 1), live_));
+    live_.timeout_ms = 5000;
+  }
+  void StopServe() {
+    if (!server_) return;
+    std::FILE* stop = std::fopen(stop_file_.c_str(), "wb");
+    if (stop != nullptr) std::fclose(stop);
+    server_->Join();
+    server_.reset();
+  }
+  std::string Log() const {
+    std::string log;
+    ReadWholeFile(log_file_, log);
+    return log;
+  }
+  // Waits (10 s at most) until the log holds `part`, asking `request` every 50 ms meanwhile
+  // (a request is what makes the server look at its policies again).
+  bool LogShowsWhileAsking(const std::string& part, const std::u16string& request) {
+    UdpSocket client;
+    if (client.Open("127.0.0.1", 0) != 0) return false;
+    const UdpPeer server = Server();
+    std::string bytes = Utf16LeBytes(request);
+    for (int i = 0; i < 200 && Log().find(part) == std::string::npos; ++i) {
+      client.Send(bytes.data(), bytes.size(), server);
+      char reply[8192];
+      UdpPeer from;
+      client.Receive(reply, sizeof(reply), 1000, from);
+      SleepMs(50);
+    }
+    return Log().find(part) != std::string::npos;
+  }
+  // The server as a socket's peer (127.0.0.1 in network order, on a little-endian host).
+  UdpPeer Server() const {
+    return UdpPeer{0x0100007F, static_cast<uint16_t>(live_.port)};
+  }
 
   test::TempDir dir_;
+  const std::string port_file_ = dir_.path() + "/port";
+  const std::string stop_file_ = dir_.path() + "/stop";
+  const std::string log_file_ = dir_.path() + "/requests.log";
   PolicyStore store_;
+  LiveServer live_;
+  std::unique_ptr<test::TestThread> server_;
 };
 
 TEST_F(PolicyServerTest, SelectsByUserAndGroupListsAndPriority) {
@@ -113,9 +185,10 @@ TEST_F(PolicyServerTest, SelectsByUserAndGroupListsAndPriority) {
 
 TEST_F(PolicyServerTest, WireFormReadsBackAsTheStoredPolicy) {
   const StoredPolicy& stored = *store_.Find("Everyone");
-  std::vector<std::string> problems;
-  std::u16string wire = FormatPolicyReply(stored.policy, stored.rule2900_text, problems);
-  EXPECT_TRUE(problems.empty());
+  PolicyWireForm form = FormatPolicyReply(stored.policy, stored.rule2900_text);
+  EXPECT_TRUE(form.left_out.empty());
+  EXPECT_TRUE(form.too_long.empty());
+  std::u16string& wire = form.text;
   for (char16_t& c : wire)
     if (c == u'\a') c = u'\0';
   PasswordPolicy parsed;
@@ -168,49 +241,101 @@ TEST_F(PolicyServerTest, MessagesComposeTemplatesRuleTextsAndWords) {
 }
 
 TEST_F(PolicyServerTest, AnswersOnlyWellFormedRequestsAndNeverLogsMoreThanTheyCarry) {
-  auto datagram = [](const std::u16string& text) {
-    std::string bytes;
-    for (char16_t c : text) {
-      bytes += static_cast<char>(c & 0xFF);
-      bytes += static_cast<char>(c >> 8);
-    }
-    return bytes;
-  };
   std::string summary;
   EXPECT_EQ(AnswerRequest(store_, "\x01", 1, summary), "");
+  const std::u16string long_name(256, u'x');  // one more than a client's dialogs hold
   for (const std::u16string& bad :
-       {std::u16string(u"30_POLICY\0SALES", 15), std::u16string(u"30_OTHER\0S\0u\0", 13)}) {
-    std::string bytes = datagram(bad);
-    EXPECT_EQ(AnswerRequest(store_, bytes.data(), bytes.size(), summary), "");
+       {std::u16string(u"30_POLICY\0SALES", 15), std::u16string(u"30_OTHER\0S\0u\0", 13),
+        u"30_POLICY_MESSAGE" + std::u16string(1, u'\0') + long_name + u'\0' + u"jdoe" + u'\0',
+        u"30_REJECTION_MESSAGE" + std::u16string(1, u'\0') + u"SALES" + u'\0' + long_name + u'\0' +
+            u'\0',
+        u"30_POLICY_MESSAGE" + std::u16string(1, u'\0') + u"SALES" + u'\0' +
+            std::u16string(30000, u'x') + u'\0'}) {
+    std::string bytes = Utf16LeBytes(bad);
+    EXPECT_EQ(AnswerRequest(store_, bytes.data(), bytes.size(), summary), "") << summary;
   }
-  std::string request = datagram(std::u16string(u"30_POLICY_MESSAGE\0SALES\0jdoe\0", 29));
+  std::string request = Utf16LeBytes(std::u16string(u"30_POLICY_MESSAGE\0SALES\0jdoe\0", 29));
   std::string reply = AnswerRequest(store_, request.data(), request.size(), summary);
   EXPECT_EQ(summary.rfind("policy \"Everyone\"", 0), 0u);
   EXPECT_EQ(reply.substr(reply.size() - 2), std::string(2, '\0'));
   EXPECT_EQ(EscapeDatagram(request.data(), request.size()), "30_POLICY_MESSAGE\\0SALES\\0jdoe\\0");
 }
 
-TEST_F(PolicyServerTest, ServeAnswersTheClientsQueryOnLoopback) {
-  std::string port_file = dir_.path() + "/port";
-  std::string stop_file = dir_.path() + "/stop";
-  std::string log_file = dir_.path() + "/requests.log";
-  std::vector<std::string> args = {"--key",       kRoot,     "--bind",      "127.0.0.1",
-                                   "--port",      "0",       "--port-file", port_file,
-                                   "--stop-file", stop_file, "--log",       log_file};
-#ifndef _WIN32
-  // Natively the policies come from the registry file; on Windows SetUp stored them.
-  args.insert(args.end(), {"--reg", dir_.path() + "/policies.reg"});
-#endif
-  test::TestThread server([&] { RunServe(args); });
-  std::string port;
-  for (int i = 0; i < 200 && !ReadWholeFile(port_file, port); ++i) SleepMs(50);
-  LiveServer live;
-  ASSERT_TRUE(ParseServerAddress("127.0.0.1:" + port.substr(0, port.size() - 1), live));
+TEST(EscapeDatagram, ControlAndDirectionCharactersAreShownAsCodes) {
+  struct Case {
+    std::u16string text;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {u"a\u009Bb\u009Dc", "a\\u009Bb\\u009Dc"},                      // C1 controls (CSI, OSC)
+      {u"\u202Eevil\u202C", "\\u202Eevil\\u202C"},                    // right-to-left override
+      {u"\u2066\u200F\u061C\u2028", "\\u2066\\u200F\\u061C\\u2028"},  // isolate, marks, line
+      {u"\u001B[2J\u007F", "\\u001B[2J\\u007F"},                      // C0 and DEL, as before
+      {u"caf\u00E9 \U0001F600", "caf\xC3\xA9 \xF0\x9F\x98\x80"},      // text and a pair, as UTF-8
+      {std::u16string(1, u'\xD800') + u"x", "\\uD800x"},              // an unpaired surrogate
+  };
+  for (const Case& c : cases) {
+    std::string bytes = Utf16LeBytes(c.text);
+    EXPECT_EQ(EscapeDatagram(bytes.data(), bytes.size()), c.shown);
+  }
+}
 
+TEST(SenderTable, EachSenderDrawsFromItsOwnBucket) {
+  SenderTable table(ReplyLimits{2, 3});  // 2 a second, 3 at once
+  struct Step {
+    uint32_t address;
+    uint64_t at_ms;
+    bool answered;
+  };
+  const Step steps[] = {
+      {1, 1000, true},  {1, 1000, true}, {1, 1000, true},  {1, 1000, false},  // the burst
+      {2, 1000, true},                                                        // another sender
+      {1, 1400, false}, {1, 1500, true}, {1, 1600, false},  // one earned in 500 ms
+      {1, 9000, true},  {1, 9000, true}, {1, 9000, true},  {1, 9000, false},  // never above 3
+  };
+  for (size_t i = 0; i < std::size(steps); ++i)
+    EXPECT_EQ(table.TakeReply(steps[i].address, steps[i].at_ms), steps[i].answered) << i;
+  EXPECT_TRUE(table.MayLogDrop(1, 1000));
+  EXPECT_FALSE(table.MayLogDrop(1, 1999));
+  EXPECT_TRUE(table.MayLogDrop(1, 2000));
+  SenderTable unlimited(ReplyLimits{0, 1});
+  for (int i = 0; i < 1000; ++i) ASSERT_TRUE(unlimited.TakeReply(1, 1000));
+}
+
+TEST(PolicyStore, RefusesAPolicyWhoseWireFormAClientCannotReadWhole) {
+  struct Case {
+    std::string values;
+    const char* field;
+  };
+  const std::string wide_set = "\"" + std::string(200, 'k') + "\"";
+  std::string class_sets;
+  for (const char* rule : {"2000", "2100", "2200", "2300", "2400", "2500"})
+    class_sets += std::string("\"") + rule + "_CharSet\"=" + wide_set + "\r\n";
+  const Case cases[] = {
+      {class_sets + "\"3100_Enabled\"=dword:00000001\r\n", "\"2000_CharSet\" (200 characters)"},
+      {"\"2900_Enabled\"=dword:00000001\r\n\"2900_Text\"=\"" + std::string(1020, 't') + "\"\r\n",
+       "\"2900_Text\" (1,020 characters)"},
+  };
+  for (const Case& c : cases) {
+    test::TempDir dir;
+    std::string file = dir.WriteFile(
+        "wide.reg",
+        "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\HvnpolicyTest\\Policies\\Wide]\r\n" + c.values);
+    PolicyStore store;
+    std::string error;
+    EXPECT_FALSE(LoadPolicyStore(file, kRoot, store, error));
+    EXPECT_EQ(error.rfind("policy \"Wide\": the record of rule ", 0), 0u) << error;
+    EXPECT_NE(error.find(c.field), std::string::npos) << error;
+  }
+  DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\HvnpolicyTest");
+}
+
+TEST_F(PolicyServerTest, ServeAnswersTheClientsQueryOnLoopback) {
+  StartServe();
   std::vector<char16_t> request(kRequestCapacity);
   std::vector<char16_t> reply(kReplyBytes / 2);
   FormatRequest(RequestKind::kPolicy, request.data(), request.size(), u"SALES", u"alice");
-  AskServer(live, u"SALES", request.data(), reply.data(), kReplyBytes);
+  AskServer(live_, u"SALES", request.data(), reply.data(), kReplyBytes);
   PasswordPolicy policy;
   char16_t text[kRule2900TextCapacity];
   ParsePolicyReply(policy, text, kRule2900TextCapacity, reply.data(), reply.size());
@@ -220,18 +345,173 @@ TEST_F(PolicyServerTest, ServeAnswersTheClientsQueryOnLoopback) {
   RuleResults results = {};
   results.Outcome[7] = RuleOutcome::kFailed;  // rule 2600
   FormatRejectionRequest(request.data(), request.size(), results, u"SALES", u"jdoe");
-  AskServer(live, u"SALES", request.data(), reply.data(), kReplyBytes);
+  AskServer(live_, u"SALES", request.data(), reply.data(), kReplyBytes);
   EXPECT_EQ(std::u16string(reply.data()), u"jdoe@SALES (Everyone): 2600\nToo short.");
 
-  std::FILE* stop = std::fopen(stop_file.c_str(), "wb");
-  ASSERT_NE(stop, nullptr);
-  std::fclose(stop);
-  server.Join();
-  std::string log;
-  ASSERT_TRUE(ReadWholeFile(log_file, log));
+  StopServe();
+  std::string log = Log();
   EXPECT_NE(log.find(" 30_POLICY\\0SALES\\0alice\\0 -> policy \"Admins\""), std::string::npos);
   EXPECT_NE(log.find(" 30_REJECTION_MESSAGE\\0SALES\\0jdoe\\02600\\0\\0 -> policy \"Everyone\""),
             std::string::npos);
+}
+
+// Junk costs no policy reading and little log; the policies are read again only after an
+// edit, and a broken edit leaves the last good ones answering.
+TEST_F(PolicyServerTest, ServeDropsJunkAndReadsItsPoliciesAgainOnlyWhenChanged) {
+  StartServe();
+  UdpSocket junk;
+  ASSERT_EQ(junk.Open("127.0.0.1", 0), 0);
+  const UdpPeer server = Server();
+  const std::string unknown = Utf16LeBytes(std::u16string(u"30_OTHER\0S\0u\0", 13));
+  for (int i = 0; i < 5; ++i) {
+    junk.Send("\x01", 1, server);
+    junk.Send(unknown.data(), unknown.size(), server);
+  }
+  const std::u16string admins(u"30_POLICY_MESSAGE\0SALES\0alice\0", 30);
+  ASSERT_TRUE(LogShowsWhileAsking("alice\\0 -> policy \"Admins\"", admins));
+
+  // A broken edit: natively a registry file that cannot be read, on Windows no policy key.
+#ifdef _WIN32
+  DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\HvnpolicyTest\\Policies");
+#else
+  dir_.WriteFile("policies.reg", std::string(kPolicies) + "not a line of a registry file\r\n");
+#endif
+  ASSERT_TRUE(LogShowsWhileAsking("the last good ones keep answering", admins));
+  std::vector<char16_t> request(kRequestCapacity);
+  std::vector<char16_t> reply(kReplyBytes / 2);
+  FormatRequest(RequestKind::kPolicy, request.data(), request.size(), u"SALES", u"alice");
+  AskServer(live_, u"SALES", request.data(), reply.data(), kReplyBytes);
+  EXPECT_EQ(std::u16string(reply.data()), u"2600\t14\t0\t0");
+
+  // The edit mended, with the Admins policy gone.
+  std::string mended = kPolicies;
+  mended.replace(mended.find("Policies\\Admins]"), 8, "Retired\\");
+#ifdef _WIN32
+  std::string error;
+  ASSERT_TRUE(ImportRegFile(mended, error)) << error;
+#else
+  dir_.WriteFile("policies.reg", mended);
+#endif
+  ASSERT_TRUE(LogShowsWhileAsking("policies read again: 2 from", admins));
+  AskServer(live_, u"SALES", request.data(), reply.data(), kReplyBytes);
+  EXPECT_NE(std::u16string(reply.data()), u"2600\t14\t0\t0");
+  StopServe();
+  const std::string log = Log();
+  // Ten junk datagrams in a row: one line, or two if a second passed while they came.
+  EXPECT_GE(Count(log, "not a request ("), 1u);
+  EXPECT_LE(Count(log, "not a request ("), 2u) << log;
+  EXPECT_EQ(Count(log, "reading the policies again failed"), 1u) << log;
+  EXPECT_EQ(Count(log, "policies read again"), 1u) << log;
+}
+
+// A flood of requests from one address is answered only up to its limits, and a client on
+// another address keeps its answers.
+TEST_F(PolicyServerTest, ServeLimitsTheRepliesOfEachSender) {
+  StartServe({"--rate-limit", "1", "--burst", "3"});
+  UdpSocket flood;
+  ASSERT_EQ(flood.Open("127.0.0.2", 0), 0);
+  UdpPeer server = Server();
+  const std::string request = Utf16LeBytes(std::u16string(u"30_POLICY\0SALES\0jdoe\0", 21));
+  for (int i = 0; i < 20; ++i) flood.Send(request.data(), request.size(), server);
+  int answered = 0;
+  char reply[8192];
+  while (flood.Receive(reply, sizeof(reply), 1000, server) >= 0) ++answered;
+  // The burst, and one more for each second the flood lasted.
+  EXPECT_GE(answered, 3);
+  EXPECT_LE(answered, 5);
+
+  std::vector<char16_t> question(kRequestCapacity);
+  std::vector<char16_t> answer(kReplyBytes / 2);
+  FormatRequest(RequestKind::kPolicy, question.data(), question.size(), u"SALES", u"alice");
+  AskServer(live_, u"SALES", question.data(), answer.data(), kReplyBytes);
+  EXPECT_EQ(std::u16string(answer.data()), u"2600\t14\t0\t0");
+  StopServe();
+#ifndef _WIN32
+  // (Wine sends from 127.0.0.1 whatever loopback address the socket is bound to.)
+  EXPECT_NE(Log().find("127.0.0.2:"), std::string::npos) << Log();
+#endif
+  EXPECT_NE(Log().find("over this sender's reply limit"), std::string::npos);
+}
+
+// What the network does to the loop, one step a call: an error code, or a datagram (code 0).
+// The first reply fails to go out.
+struct ScriptedSocket {
+  std::vector<std::pair<int, std::string>> steps;
+  size_t next = 0;
+  bool fail_next_send = true;
+  std::vector<std::string> sent;
+
+  static long Receive(void* context, char* buffer, size_t size, uint32_t, UdpPeer& peer,
+                      int& error) {
+    auto& script = *static_cast<ScriptedSocket*>(context);
+    if (script.next >= script.steps.size()) return UdpSocket::kTimedOut;
+    const auto& [code, bytes] = script.steps[script.next++];
+    error = code;
+    std::memcpy(buffer, bytes.data(), std::min(size, bytes.size()));
+    peer = {0x0100007F, 40000};
+    return code != 0 ? UdpSocket::kFailed : static_cast<long>(bytes.size());
+  }
+  static bool Send(void* context, const char* data, size_t size, const UdpPeer&, int& error) {
+    auto& script = *static_cast<ScriptedSocket*>(context);
+    error = 10065;  // WSAEHOSTUNREACH
+    if (std::exchange(script.fail_next_send, false)) return false;
+    script.sent.emplace_back(data, size);
+    return true;
+  }
+};
+
+TEST_F(PolicyServerTest, ServeGoesOnAfterEveryReceiveAndSendError) {
+  ServedPolicies policies(
+#ifdef _WIN32
+      "",
+#else
+      dir_.path() + "/policies.reg",
+#endif
+      kRoot);
+  std::string error;
+  ASSERT_TRUE(policies.Load(error)) << error;
+  const std::string request = Utf16LeBytes(std::u16string(u"30_POLICY\0SALES\0jdoe\0", 21));
+  ScriptedSocket script;
+  script.steps = {{10052, ""},  // WSAENETRESET
+                  {10054, ""},  // WSAECONNRESET, which a forged ICMP message raises
+                  {0, request},
+                  {0, request}};
+  std::FILE* log = std::fopen(log_file_.c_str(), "wb");
+  ASSERT_NE(log, nullptr);
+  ServeDatagrams(policies, ServeSocket{ScriptedSocket::Receive, ScriptedSocket::Send, &script},
+                 ReplyLimits(), log, [&] { return script.next < script.steps.size(); });
+  std::fclose(log);
+  ASSERT_EQ(script.sent.size(), 1u);  // the first reply failed, the second went out
+  EXPECT_EQ(script.sent[0], store_.Find("Everyone")->wire);
+  const std::string logged = Log();
+  EXPECT_EQ(Count(logged, "receiving failed (error 10052); serving on"), 1u) << logged;
+  EXPECT_EQ(Count(logged, "-> policy \"Everyone\""), 2u) << logged;
+}
+
+// With --server, check takes the reply of the address and port asked only, as a client with
+// StrictReplySender does: an earlier datagram from another port is dropped.
+TEST(AskServer, TakesTheReplyOfTheServerAskedOnly) {
+  UdpSocket server, decoy;
+  ASSERT_EQ(server.Open("127.0.0.1", 0), 0);
+  ASSERT_EQ(decoy.Open("127.0.0.1", 0), 0);
+  test::TestThread answer([&] {
+    char request[2048];
+    UdpPeer client;
+    if (server.Receive(request, sizeof(request), 10000, client) < 0) return;
+    const std::string forged = Utf16LeBytes(u"2600\t1\t0\t0");
+    const std::string genuine = Utf16LeBytes(u"2600\t12\t0\t0");
+    decoy.Send(forged.data(), forged.size(), client);  // arrives first
+    server.Send(genuine.data(), genuine.size(), client);
+  });
+  LiveServer live;
+  ASSERT_TRUE(ParseServerAddress("127.0.0.1:" + std::to_string(server.Port()), live));
+  live.timeout_ms = 5000;
+  std::vector<char16_t> request(kRequestCapacity);
+  std::vector<char16_t> reply(kReplyBytes / 2);
+  FormatRequest(RequestKind::kPolicy, request.data(), request.size(), u"SALES", u"jdoe");
+  AskServer(live, u"SALES", request.data(), reply.data(), kReplyBytes);
+  answer.Join();
+  EXPECT_EQ(std::u16string(reply.data()), u"2600\t12\t0\t0");
 }
 
 TEST(RegFile, MalformedLinesAreNamed) {

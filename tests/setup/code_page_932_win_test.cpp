@@ -4,9 +4,9 @@
 
 #include <string>
 
+#include "config/provider_names.h"
 #include "platform/win.h"
 #include "setup/client_config_file.h"
-#include "setup/provider_names.h"
 
 namespace hvn {
 namespace {
@@ -17,13 +17,15 @@ TEST(CodePage932, DoubleByteCharactersAreTakenWhole) {
   EXPECT_FALSE(ContainsNoCase("\x83VC32", "VC32"));
   EXPECT_TRUE(ContainsNoCase("a\x83Vvc32", "VC32"));
   EXPECT_FALSE(IsClientProviderName("\x83HVNC32.DLL"));
+  // "\x83\\" is one character whose second byte is a backslash: no folder.
+  EXPECT_FALSE(ProviderNameHasPath("\x83\\GINA.DLL"));
+  EXPECT_TRUE(ProviderNameHasPath("\x83V\\GINA.DLL"));
 
-  // A double-byte character that would take the last place of a 1022-byte line goes whole to
-  // the next line.
-  std::string file = "DOM CORP " + std::string(1012, 'a') + "\x83V\nRetries 2\n";
+  // A double-byte character in the last two places of a 1022-byte line stays whole.
+  std::string file = "DOM CORP " + std::string(1011, 'a') + "\x83V\nRetries 2\n";
   ClientConfigFile config;
   ASSERT_EQ(ParseClientConfigText(file.data(), file.size(), config), 0u);
-  EXPECT_EQ(std::string(config.ServerList), "CORP " + std::string(1012, 'a'));
+  EXPECT_EQ(std::string(config.ServerList), "CORP " + std::string(1011, 'a') + "\x83V");
   EXPECT_STREQ(config.RetriesText, "2");
 }
 

@@ -8,10 +8,10 @@
 #include <string>
 
 #include "bench/winlogon_bench.h"
+#include "config/system_files.h"
 #include "platform/win.h"
 #include "setup/logon_chain.h"
 #include "setup/registry_state_win.h"
-#include "setup/system_files.h"
 
 namespace hvn {
 namespace {
@@ -126,6 +126,7 @@ TEST_F(LogonChainTest, ActivationPutsTheClientAtTheHead) {
 
 TEST_F(LogonChainTest, DeactivationGivesTheHeadBack) {
   SystemFile provider(kTestProvider);
+  SystemFile client("HVNC32.DLL");
   const std::string provider_with_path = provider.path();
   const std::string name_beyond_any_path(259, 'p');
   const ChainRow rows[] = {
@@ -135,8 +136,11 @@ TEST_F(LogonChainTest, DeactivationGivesTheHeadBack) {
        nullptr},
       {"the client with a path", "C:\\x\\HVNc32.dll", kTestProvider, kOk, kTestProvider, nullptr},
       {"active in front of a removed provider", "HVNC32.DLL", "GONE.DLL", kOk, nullptr, nullptr},
-      {"a saved provider with a path", "HVNC32.DLL", provider_with_path.c_str(), kOk, nullptr,
+      {"a saved provider with a path", "HVNC32.DLL", provider_with_path.c_str(), kOk,
+       provider_with_path.c_str(), nullptr},
+      {"a saved path to a removed provider", "HVNC32.DLL", "C:\\gone\\GINA.DLL", kOk, nullptr,
        nullptr},
+      {"a saved name that is the client", "HVNC32.DLL", "HVNc32.dll", kOk, nullptr, nullptr},
       {"a saved name longer than any path", "HVNC32.DLL", name_beyond_any_path.c_str(), kOk,
        nullptr, nullptr},
       {"another provider at the head", "OTHER.DLL", "HVNC32.DLL", kOk, "OTHER.DLL", "HVNC32.DLL"},
@@ -227,6 +231,24 @@ TEST(FileExists, IsTrueOnlyForAnExistingFileNamedWhole) {
   size_t needed = std::strlen(directory) + 1 + std::strlen(kTestProvider) + 1;
   EXPECT_TRUE(SystemDirectoryPath(kTestProvider, exact, needed));
   EXPECT_FALSE(SystemDirectoryPath(kTestProvider, exact, needed - 1));
+}
+
+// Only a sharing violation counts as in use. The host's /proc/sys/kernel/osrelease can be read
+// but not written, even by root: it stands for a read-only copy of the client library, whose
+// refused write access says nothing about who holds it.
+TEST(IsFileInUse, OnlyASharingViolationMeansInUse) {
+  SystemFile provider(kTestProvider);
+  const char kReadOnly[] = "Z:\\proc\\sys\\kernel\\osrelease";
+  ASSERT_TRUE(FileExists(kReadOnly));
+  EXPECT_FALSE(IsFileInUse(kReadOnly));
+  EXPECT_FALSE(IsFileInUse(provider.path().c_str()));
+  EXPECT_FALSE(IsFileInUse((provider.path() + ".missing").c_str()));
+  // Held as a process that loaded the library holds it.
+  HANDLE held = ::CreateFileA(provider.path().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(IsFileInUse(provider.path().c_str()));
+  ::CloseHandle(held);
 }
 
 }  // namespace

@@ -5,7 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "command_line.h"
+#include "base/command_line.h"
+#include "check/check_command.h"
+#include "dict/dict_command.h"
+#include "serve/serve_command.h"
 
 namespace {
 
@@ -14,7 +17,7 @@ const char kUsage[] =
     "       hvnpolicy dict build WORDLIST DICTIONARY [--utf16]\n"
     "       hvnpolicy dict verify DICTIONARY\n"
     "       hvnpolicy serve ...     a policy server\n"
-    "Run a command without arguments for its options.\n";
+    "Run a command with --help for its options.\n";
 
 }  // namespace
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/ansi_text.h"
+#include "platform/ascii_text.h"
 
 namespace hvn::dravin {
 namespace {
@@ -10,8 +10,10 @@ namespace {
 constexpr int kMaxArguments = 3;
 constexpr char kQuietSwitch[] = "/q";
 
+// The mode words and the switch are the installer's own ASCII words: ASCII letter case only,
+// so "install" is INSTALL under every system locale.
 bool EqualsIgnoringCase(const char* text, const char* word) {
-  return platform::AnsiEqualIgnoreCase(text, std::strlen(text), word, std::strlen(word));
+  return platform::AsciiEqualIgnoreCase(text, std::strlen(text), word);
 }
 
 InstallerMode ModeNamed(const char* word) {

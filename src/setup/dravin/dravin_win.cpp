@@ -1,10 +1,10 @@
 // Dravin.exe, the console installer: installs, configures and removes the workstation client
 // from a command line. Exit status 0 on success, 1603 on every failure.
+#include "config/system_files.h"
 #include "platform/win.h"
 #include "setup/dravin/command_line.h"
 #include "setup/dravin/installer_sequences.h"
 #include "setup/dravin/installer_texts.h"
-#include "setup/system_files.h"
 
 namespace {
 

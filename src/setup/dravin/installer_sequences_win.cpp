@@ -1,6 +1,8 @@
+#include <cstdio>
 #include <cstring>
 
 #include "config/logon_provider_settings.h"
+#include "config/system_files.h"
 #include "platform/platform_id.h"
 #include "platform/win.h"
 #include "setup/client_config_file.h"
@@ -11,7 +13,6 @@
 #include "setup/earlier_version_cleanup.h"
 #include "setup/logon_chain.h"
 #include "setup/run_services.h"
-#include "setup/system_files.h"
 
 namespace hvn::dravin {
 namespace {
@@ -69,16 +70,28 @@ bool CanReadLogonChain() {
   return result == 0 || result == ERROR_FILE_NOT_FOUND;
 }
 
+// "Cannot read client configuration file.", with a second line naming the limit when the file
+// was refused for exceeding one.
 uint32_t AbortOnConfigFile(const ConfigFileStatus& status, ConsoleWriter& out) {
-  if (status.problem == ConfigFileProblem::kServerListFull) {
-    out.Write(kCannotReadConfigFile);
-    return Abort(out, kServerListTooLong);
+  char line_too_long[sizeof(kLineTooLongFormat) + 16];
+  const char* detail = nullptr;
+  switch (status.problem) {
+    case ConfigFileProblem::kServerListFull:
+      detail = kServerListTooLong;
+      break;
+    case ConfigFileProblem::kValueTooLong:
+      detail = kConfigValueTooLong;
+      break;
+    case ConfigFileProblem::kLineTooLong:
+      std::snprintf(line_too_long, sizeof(line_too_long), kLineTooLongFormat,
+                    static_cast<unsigned long>(status.line));
+      detail = line_too_long;
+      break;
+    case ConfigFileProblem::kNone:
+    case ConfigFileProblem::kCannotRead:
+      break;
   }
-  if (status.problem == ConfigFileProblem::kValueTooLong) {
-    out.Write(kCannotReadConfigFile);
-    return Abort(out, kConfigValueTooLong);
-  }
-  return Abort(out, kCannotReadConfigFile);
+  return Abort(out, kCannotReadConfigFile, detail);
 }
 
 // 0 when the chain change was made or was not needed; otherwise the abort that names what

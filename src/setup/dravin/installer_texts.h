@@ -25,6 +25,8 @@ constexpr char kCannotReadConfigFile[] = "Cannot read client configuration file.
 // Second lines after kCannotReadConfigFile for a file refused because a limit is exceeded.
 constexpr char kServerListTooLong[] = "\nThe Domain/Server list does not fit in 4096 bytes.";
 constexpr char kConfigValueTooLong[] = "\nA value is longer than 255 characters.";
+// The line number goes in place of %lu (a constant format, never a text from outside).
+constexpr char kLineTooLongFormat[] = "\nLine %lu is longer than 1022 characters.";
 constexpr char kEmptyServerList[] =
     "The Domain/Server list is empty. Refer to the HVN Administrator's Guide for more "
     "information.";

@@ -1,3 +1,4 @@
+#include "config/system_files.h"
 #include "platform/platform_id.h"
 #include "platform/win.h"
 #include "setup/client_config_file.h"
@@ -6,7 +7,6 @@
 #include "setup/kestrin/client_actions.h"
 #include "setup/logon_chain.h"
 #include "setup/run_services.h"
-#include "setup/system_files.h"
 
 namespace hvn {
 namespace {

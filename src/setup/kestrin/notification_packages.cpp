@@ -2,28 +2,15 @@
 
 #include <cstring>
 
-#include "platform/ansi_text.h"
+#include "platform/ascii_text.h"
 
 namespace hvn {
 namespace {
 
-char UpperAscii(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-// "HVN" is plain ASCII, and no letter of an ANSI code page upper-cases to one of its letters,
-// so comparing ASCII capitals at each character start finds it without copying the entry.
+// "HVN" is the product's own ASCII name: ASCII letter case only, at each character start, so
+// no locale and no double-byte character changes which entries name the filter.
 bool EntryNamesFilter(const char* entry, size_t length) {
-  const size_t needle = sizeof(kFilterPackage) - 1;
-  for (size_t at = 0; at + needle <= length;) {
-    size_t matched = 0;
-    while (matched < needle && UpperAscii(entry[at + matched]) == kFilterPackage[matched]) {
-      ++matched;
-    }
-    if (matched == needle) return true;
-    at += platform::IsAnsiLeadByte(static_cast<unsigned char>(entry[at])) ? 2 : 1;
-  }
-  return false;
+  return platform::AsciiContainsIgnoreCase(entry, length, kFilterPackage);
 }
 
 // Walks the entries of the list. Once Next() returned false, `at` is where the closing empty

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "base/reg_file.h"
 #include "bench/winlogon_bench.h"
 #include "hvnpolicy_process_win.h"
-#include "reg_file.h"
 
 namespace hvn::test {
 namespace {

@@ -55,6 +55,7 @@ const ParseCase kParseCases[] = {
     {"%s%n%x", "fail 0 [] message2(%s%n%x)"},
     {"install", "ok 1 [hvnclnt.cfg]"},
     {"InStAlL site.cfg", "ok 1 [site.cfg]"},
+    {"\xDDNSTALL", "fail 0 [] message2(\xDDNSTALL)"},  // Turkish capital dotted I: no "I"
     {"INSTALL /Q", "ok 1 [hvnclnt.cfg] quiet"},
     {"install site.cfg /q", "ok 1 [site.cfg] quiet"},
     {"install /Q site.cfg", "ok 1 [hvnclnt.cfg]"},  // a file after "/Q" is ignored, not quiet

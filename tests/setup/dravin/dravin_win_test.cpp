@@ -60,6 +60,8 @@ std::string OversizedConfig() {
   return config;
 }
 const std::string kOversizedConfig = OversizedConfig();
+// Line 2 is a domain line of 1,023 characters: more than a line holds.
+const std::string kLongLineConfig = "DOM A a\nDOM CORP " + std::string(1014, 's') + "\n";
 
 enum class Obstacle {
   kNone,
@@ -149,6 +151,11 @@ const DravinCase kCases[] = {
          "4096 bytes." +
          kAbort,
      kUntouched},
+    {"LongLineIsRefused", "winxp", kRight, false, kLongLineConfig.c_str(), "- -", Obstacle::kNone,
+     "install", 1603,
+     kBanner + "Cannot read client configuration file.\nLine 2 is longer than 1022 characters." +
+         kAbort,
+     kUntouched},
     {"SettingsKeyUnwritable", "winxp", kRight, false, kConfig, "- -", Obstacle::kSettingsUnwritable,
      "install", 1603, kBanner + kCannotWrite, "- - |  | -"},
     {"WinlogonUnreadableKeepsImportedSettings", "winxp", kRight, false, kConfig, "MSGINA.DLL -",
@@ -184,6 +191,8 @@ const DravinCase kCases[] = {
      "- - | HVServers=OLD dc0 | -"},
     {"UninstallWithRemovedSuccessor", "win2k", kNoLibrary, false, nullptr, "HVNC32.DLL GONE.DLL",
      Obstacle::kNone, "uninstall /q", 0, "", "- - |  | -"},
+    {"UninstallWithTheClientSavedBehindItself", "winxp", kRight, false, nullptr,
+     "HVNC32.DLL HVNc32.dll", Obstacle::kNone, "uninstall /q", 0, "", "- - |  | -"},
     {"DeactivationUnsafeChangesNothing", "winxp", kNoLibrary, false, nullptr,
      "OTHER.DLL HVNC32.DLL", Obstacle::kEarlierInstall, "uninstall", 1603,
      kBanner +

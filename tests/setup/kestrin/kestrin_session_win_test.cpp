@@ -90,6 +90,8 @@ constexpr unsigned kFailed = 1603;
 const char kConfig[] = "# policy servers\nDOM CORP\tdc1 dc2\nTimeout 3000\n";
 const std::string kServerList = "CORP dc1 dc2\0\0"s;
 const std::string kLongGina(300, 'G');  // longer than a provider name can be: unreadable
+// A comment line of 1,031 characters whose tail would read as a setting of its own.
+const std::string kLongCommentConfig = kConfig + "# "s + std::string(1020, 'c') + "Retries 7\n";
 
 const std::string kLongList = [] {
   std::string list;
@@ -104,6 +106,7 @@ std::string SystemPath(const char* name) {
   return std::string(directory) + '\\' + name;
 }
 const std::string kStartupPath = SystemPath("HVNC9X.EXE");
+const std::string kOtherProviderPath = SystemPath("ACMEGINA.DLL");
 
 // clang-format off
 const Case kCases[] = {
@@ -159,8 +162,13 @@ const Case kCases[] = {
    .result = kFailed, .messages = {"25030"}},
   {.name = "ClientWithoutItsLibrary", .action = "ActivateClient", .config = kConfig,
    .result = kFailed, .messages = {"25020"}, .config_after = true},
-  {.name = "ClientConfigFileUnreadable", .action = "ActivateClient",
+  // The file cannot be deleted while the writer holds it, so it stays.
+  {.name = "ClientReadsAConfigFileBeingWritten", .action = "ActivateClient",
    .files = kClientNT, .config = kConfig, .situation = kConfigBeingWritten,
+   .after = {{}, Text("HVNC32.DLL"), {}, Multi(kServerList), Number(3000)},
+   .config_after = true},
+  {.name = "ClientConfigFileWithALongLine", .action = "ActivateClient",
+   .files = kClientNT, .config = kLongCommentConfig.c_str(),
    .result = kFailed, .messages = {"25040"}, .config_after = true},
   {.name = "ClientConfigFileEmpty", .action = "ActivateClient", .files = kClientNT, .config = "",
    .result = kFailed, .messages = {"25060"}, .config_after = true},
@@ -193,6 +201,9 @@ const Case kCases[] = {
   {.name = "ClientDeactivationGivesTheHeadBack", .windows = "nt40", .action = "DeactivateClient",
    .values = {{}, Text("HVNC32.DLL"), Text("ACMEGINA.DLL")}, .files = kOtherProvider,
    .after = {{}, Text("ACMEGINA.DLL")}},
+  {.name = "ClientDeactivationRestoresAProviderNamedByPath", .action = "DeactivateClient",
+   .values = {{}, Text("HVNC32.DLL"), Text(kOtherProviderPath)}, .files = kOtherProvider,
+   .after = {{}, Text(kOtherProviderPath)}},
   {.name = "ClientDeactivationDropsAVanishedProvider", .action = "DeactivateClient",
    .values = {{}, Text("HVNC32.DLL"), Text("ACMEGINA.DLL")}},
   {.name = "ClientDeactivationWinlogonUnreadable", .action = "DeactivateClient",

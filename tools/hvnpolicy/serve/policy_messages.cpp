@@ -1,0 +1,155 @@
+#include "serve/policy_messages.h"
+
+#include <algorithm>
+
+#include "base/rule_description.h"
+#include "base/utf8_text.h"
+#include "policy/policy_fields.h"
+
+namespace hvn::tool {
+namespace {
+
+const char16_t kDefaultPolicyTemplate[] = u"Password policy for {user} of {domain}:{nl}{rules}";
+const char16_t kDefaultRejectionTemplate[] =
+    u"Your new password does not meet the password policy of {domain}:{nl}{rules}";
+
+const char* RuleText(const PasswordPolicy& policy, size_t index, bool rejection) {
+  const char* const policy_texts[kRuleCount] = {
+      policy.rule1000.msg_Pol, policy.rule2000.msg_Pol, policy.rule2100.msg_Pol,
+      policy.rule2200.msg_Pol, policy.rule2300.msg_Pol, policy.rule2400.msg_Pol,
+      policy.rule2500.msg_Pol, policy.rule2600.msg_Pol, policy.rule2700.msg_Pol,
+      policy.rule2800.msg_Pol, policy.rule2900.msg_Pol, policy.rule3000.msg_Pol,
+      policy.rule3100.msg_Pol};
+  const char* const rejection_texts[kRuleCount] = {
+      policy.rule1000.msg_Rej, policy.rule2000.msg_Rej, policy.rule2100.msg_Rej,
+      policy.rule2200.msg_Rej, policy.rule2300.msg_Rej, policy.rule2400.msg_Rej,
+      policy.rule2500.msg_Rej, policy.rule2600.msg_Rej, policy.rule2700.msg_Rej,
+      policy.rule2800.msg_Rej, policy.rule2900.msg_Rej, policy.rule3000.msg_Rej,
+      policy.rule3100.msg_Rej};
+  return rejection ? rejection_texts[index] : policy_texts[index];
+}
+
+// The message as it is written: never more than kMaxMessageCharacters, whatever is appended.
+class MessageText {
+ public:
+  MessageText() { text_.reserve(kMaxMessageCharacters); }
+  bool Full() const { return full_; }
+  void Append(char16_t c) {
+    if (text_.size() >= kMaxMessageCharacters) {
+      full_ = true;
+      return;
+    }
+    text_ += c == u'\a' || c == u'\0' ? u' ' : c;
+  }
+  void Append(const std::u16string& text) {
+    for (size_t i = 0; i < text.size() && !full_; ++i) Append(text[i]);
+  }
+  std::u16string Finish() {
+    // A cut message never ends on the first half of a surrogate pair.
+    if (full_ && !text_.empty() && text_.back() >= 0xD800 && text_.back() <= 0xDBFF)
+      text_.pop_back();
+    return std::move(text_);
+  }
+
+ private:
+  std::u16string text_;
+  bool full_ = false;
+};
+
+// What the placeholders stand for in one message.
+struct Placeholders {
+  const StoredPolicy& stored;
+  const std::u16string& user;
+  const std::u16string& domain;
+  std::u16string policy;
+  std::u16string codes;
+  std::vector<size_t> rules;  // the indexes {rules} lists
+  bool rejection_texts;       // {rules} shows the rules' rejection texts
+};
+
+void Expand(const std::u16string& text, const Placeholders& values, bool with_rules,
+            MessageText& out);
+
+// {rules}: one line per listed rule, its own text (placeholders expanded, {rules} excepted)
+// or its description.
+void WriteRules(const Placeholders& values, MessageText& out) {
+  bool first = true;
+  for (size_t index : values.rules) {
+    if (out.Full()) return;
+    if (!first) out.Append(u'\n');
+    first = false;
+    const char* own = RuleText(values.stored.policy, index, values.rejection_texts);
+    if (own != nullptr && own[0] != '\0')
+      Expand(FromAnsi(own), values, false, out);
+    else
+      out.Append(DescribeRule(values.stored.policy, index, values.stored.rule2900_text));
+  }
+}
+
+// Writes `text` with its placeholders replaced, stopping as soon as `out` is full.
+void Expand(const std::u16string& text, const Placeholders& values, bool with_rules,
+            MessageText& out) {
+  const std::pair<const char16_t*, const std::u16string*> names[] = {
+      {u"{user}", &values.user},
+      {u"{domain}", &values.domain},
+      {u"{policy}", &values.policy},
+      {u"{codes}", &values.codes},
+  };
+  for (size_t i = 0; i < text.size() && !out.Full();) {
+    if (text[i] == u'{') {
+      auto at = [&](const std::u16string& name) { return text.compare(i, name.size(), name) == 0; };
+      bool replaced = false;
+      for (const auto& [name, value] : names) {
+        if (at(name)) {
+          out.Append(*value);
+          i += std::char_traits<char16_t>::length(name);
+          replaced = true;
+          break;
+        }
+      }
+      if (!replaced && at(u"{nl}")) {
+        out.Append(u'\n');
+        i += 4;
+        replaced = true;
+      } else if (!replaced && with_rules && at(u"{rules}")) {
+        WriteRules(values, out);
+        i += 7;
+        replaced = true;
+      }
+      if (replaced) continue;
+    }
+    out.Append(text[i++]);
+  }
+}
+
+}  // namespace
+
+std::u16string ComposeMessage(MessageKind kind, const StoredPolicy& stored,
+                              const std::u16string& domain, const std::u16string& user,
+                              const std::vector<uint32_t>& failed_codes) {
+  const PasswordPolicy& policy = stored.policy;
+  Placeholders values{stored, user, domain, FromAnsi(stored.name), u"", {}, false};
+  for (size_t i = 0; i < kRuleCount; ++i) {
+    if (std::find(failed_codes.begin(), failed_codes.end(), kRuleCodes[i]) == failed_codes.end())
+      continue;
+    if (!values.codes.empty()) values.codes += u", ";
+    values.codes += Widen(std::to_string(kRuleCodes[i]).c_str());
+    values.rules.push_back(i);
+  }
+  values.rejection_texts = kind == MessageKind::kRejection && !values.rules.empty();
+  if (!values.rejection_texts) {
+    values.rules.clear();
+    for (size_t i = 0; i < kRuleCount; ++i)
+      if (IsRuleEnabled(policy, i)) values.rules.push_back(i);
+  }
+  const std::u16string& own_template = stored.templates[static_cast<int>(kind)];
+  const std::u16string message_template = !own_template.empty() ? own_template
+                                          : kind == MessageKind::kPolicy
+                                              ? kDefaultPolicyTemplate
+                                              : kDefaultRejectionTemplate;
+  MessageText out;
+  Expand(message_template, values, true, out);
+  return out.Finish();
+}
+
+}  // namespace hvn::tool
