@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "query/policy_servers.h"
 #include "query/request.h"
 
 namespace hvn {
@@ -24,16 +25,18 @@ struct QuerySettings {
 #ifdef _WIN32
 // Formats a request of `kind` for `domain` and `user_name` into `request` (`request_capacity`
 // characters, see FormatRequest) and sends it with QueryPolicyServers. On return `reply`
-// (`reply_bytes` bytes) holds the first non-empty reply, or only zeros.
+// (`reply_bytes` bytes) holds the first non-empty reply, or only zeros; `report`, when given,
+// what the sweep saw (see QueryPolicyServers).
 void SendRequest(const QuerySettings& settings, RequestKind kind, const char16_t* domain,
                  const char16_t* user_name, char16_t* request, size_t request_capacity,
-                 char16_t* reply, size_t reply_bytes);
+                 char16_t* reply, size_t reply_bytes, SweepReport* report = nullptr);
 
 // Sends the rejection request for the failed rules of `results` (see FormatRejectionRequest);
 // the reply as SendRequest.
 void SendRejectionRequest(const QuerySettings& settings, const RuleResults& results,
                           const char16_t* domain, const char16_t* user_name, char16_t* request,
-                          size_t request_capacity, char16_t* reply, size_t reply_bytes);
+                          size_t request_capacity, char16_t* reply, size_t reply_bytes,
+                          SweepReport* report = nullptr);
 #endif
 
 }  // namespace hvn

@@ -22,6 +22,19 @@ constexpr uint32_t kMaxTimeout = 60000;
 // Number of sweeps of the list for the `retries` setting: retries + 1, bounded by kMaxRetries.
 uint32_t SweepCount(uint32_t retries);
 
+// What a query learned besides its reply, for the record the clients keep of the changes they
+// could not check: the servers of the domain that were asked, and what came back from them.
+constexpr size_t kServersAskedSize = 256;  // bytes, NUL included
+struct SweepReport {
+  char servers_asked[kServersAskedSize];  // each host once, in the order asked, joined by ", "
+  uint32_t answers;  // datagrams taken as a reply, whatever their text (an empty one included)
+  uint32_t dropped;  // datagrams of other senders and error reports a strict wait passed over
+};
+
+// Adds `host` (ANSI) to report.servers_asked unless the list names it already. A host that
+// does not fit whole ends the list with "..." instead; the text is always terminated.
+void NoteServerAsked(SweepReport& report, const char* host);
+
 // One query transaction with one server, as QueryHVS performs it: fills `reply` (of
 // `reply_bytes` bytes) with the converted reply, or zeros. `context` is the transport's own.
 struct QueryTransport {
@@ -44,10 +57,12 @@ void SweepPolicyServers(const QueryTransport& transport, const char* server_list
 // SweepPolicyServers over UDP: each server is asked with QueryHVS (with `strict_sender`, only
 // its own address and port can answer). Blocks the caller for up to `timeout_ms` per matching
 // entry per sweep. On return `reply` holds the first non-empty reply or only zeros. `port`'s
-// low 16 bits are the UDP port.
+// low 16 bits are the UDP port. `report`, when given, is emptied and then tells which servers
+// were asked and what came back.
 void QueryPolicyServers(const char* server_list, const char16_t* domain, uint32_t port,
                         const char16_t* request, uint32_t timeout_ms, uint32_t retries,
-                        char16_t* reply, size_t reply_bytes, bool strict_sender = false);
+                        char16_t* reply, size_t reply_bytes, bool strict_sender = false,
+                        SweepReport* report = nullptr);
 #endif
 
 }  // namespace hvn

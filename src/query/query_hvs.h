@@ -26,6 +26,12 @@ uint32_t ResolveHostAddress(const char* host, uint32_t& address);
 // for it without permission to broadcast (10013), and nothing is sent.
 bool IsSendableAddress(uint32_t address);
 
+// What one transaction brought besides its reply.
+struct TransactionOutcome {
+  bool answered = false;  // a datagram was taken as the reply, whatever its text
+  uint32_t dropped = 0;   // datagrams of other senders and error reports a strict wait passed over
+};
+
 // Asks `host` (ANSI: a dotted address or a host name) on UDP port `port` (low 16 bits):
 // sends `request` (NUL-terminated UTF-16) with every BEL as NUL, two bytes per character and
 // no terminator, and waits up to `timeout_ms` for one datagram from any sender; with
@@ -36,15 +42,18 @@ bool IsSendableAddress(uint32_t address);
 // `reply` (`reply_bytes` bytes) holds that datagram, cut to reply_bytes - 2 bytes, with every
 // BEL before its first NUL turned into NUL and the rest zero; or only zeros when nothing
 // usable came. Failures are composed as "QueryHVS: ..." texts for the debugger channel only.
+// `outcome`, when given, receives what the transaction brought.
 void QueryHVS(const char* host, uint32_t port, const char16_t* request, uint32_t timeout_ms,
-              char16_t* reply, size_t reply_bytes, bool strict_sender = false);
+              char16_t* reply, size_t reply_bytes, bool strict_sender = false,
+              TransactionOutcome* outcome = nullptr);
 
 // QueryHVS that also hands back its diagnostic: empty when the transaction went well (an
 // answer or a plain time-out), else the text of the first failure (a strict wait that ended
 // without the host's reply after dropping other senders' datagrams is one).
 void QueryHVSDiagnosed(const char* host, uint32_t port, const char16_t* request,
                        uint32_t timeout_ms, char16_t* reply, size_t reply_bytes,
-                       char (&diagnostic)[kDiagnosticSize], bool strict_sender = false);
+                       char (&diagnostic)[kDiagnosticSize], bool strict_sender = false,
+                       TransactionOutcome* outcome = nullptr);
 
 }  // namespace hvn
 

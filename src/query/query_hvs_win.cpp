@@ -132,8 +132,10 @@ uint32_t TickCount(void*) {
 
 void QueryHVSDiagnosed(const char* host, uint32_t port, const char16_t* request,
                        uint32_t timeout_ms, char16_t* reply, size_t reply_bytes,
-                       char (&diagnostic)[kDiagnosticSize], bool strict_sender) {
+                       char (&diagnostic)[kDiagnosticSize], bool strict_sender,
+                       TransactionOutcome* outcome) {
   diagnostic[0] = '\0';
+  if (outcome != nullptr) *outcome = TransactionOutcome{};
   if (reply == nullptr) reply_bytes = 0;
   ClearReply(reply, reply_bytes);
 
@@ -184,6 +186,7 @@ void QueryHVSDiagnosed(const char* host, uint32_t port, const char16_t* request,
   UdpReplySocket udp{socket.Get(), destination, strict_sender, reply, reply_bytes, 0};
   const ReplySocket slots{&WaitReadable, &ReceiveDatagram, &TickCount, &udp};
   const WaitResult result = WaitForReply(slots, timeout_ms, strict_sender);
+  if (outcome != nullptr) *outcome = {result.end == WaitEnd::kReply, result.dropped};
   switch (result.end) {
     case WaitEnd::kReply:
       break;
@@ -206,9 +209,11 @@ void QueryHVSDiagnosed(const char* host, uint32_t port, const char16_t* request,
 }
 
 void QueryHVS(const char* host, uint32_t port, const char16_t* request, uint32_t timeout_ms,
-              char16_t* reply, size_t reply_bytes, bool strict_sender) {
+              char16_t* reply, size_t reply_bytes, bool strict_sender,
+              TransactionOutcome* outcome) {
   char diagnostic[kDiagnosticSize];
-  QueryHVSDiagnosed(host, port, request, timeout_ms, reply, reply_bytes, diagnostic, strict_sender);
+  QueryHVSDiagnosed(host, port, request, timeout_ms, reply, reply_bytes, diagnostic, strict_sender,
+                    outcome);
   if (diagnostic[0] != '\0') ::OutputDebugStringA(diagnostic);
 }
 

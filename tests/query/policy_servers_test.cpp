@@ -270,5 +270,26 @@ TEST(SplitServerEntry, SplitsAtTheFirstSpace) {
   }
 }
 
+// The servers a query names in its report: each once, in order, and never past the field.
+TEST(NoteServerAsked, ListsEachHostOnceAndEndsAListThatIsFullWithDots) {
+  const std::string long_host(200, 'h');
+  struct Case {
+    std::vector<std::string> hosts;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {{"dc1", "dc2", "dc1", "dc2"}, "dc1, dc2"},
+      {{"dc", "dc1", "c1"}, "dc, dc1, c1"},
+      {{""}, ""},
+      {{"a", long_host, "b", std::string(60, 'y'), "c"}, "a, " + long_host + ", b, ..."},
+      {{std::string(300, 'x'), "b"}, "..."},
+  };
+  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
+    SweepReport report = {};
+    for (const std::string& host : cases[i].hosts) NoteServerAsked(report, host.c_str());
+    EXPECT_EQ(std::string(report.servers_asked), cases[i].expected) << "case " << i;
+  }
+}
+
 }  // namespace
 }  // namespace hvn
