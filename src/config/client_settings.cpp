@@ -43,6 +43,7 @@ constexpr SettingValue kSettingValues[] = {
     {"StrictReplySender", SettingType::kNumber, 4, 0, &Member<&ClientSettings::StrictReplySender>},
     {"DictionaryPaths", SettingType::kFolderList, ClientSettings::kDictionaryPathsSize, 0,
      &Member<&ClientSettings::DictionaryPaths>},
+    {"EventLogLevel", SettingType::kNumber, 4, 1, &Member<&ClientSettings::EventLogLevel>},
 };
 
 // The server list: any value of 2 bytes or more, copied as stored. Empty when the value is

@@ -34,13 +34,14 @@ class ClientSettings : public RegistryRecord {
 
   // Drops the server list (readers holding it keep their copy) and puts every other field to
   // its default: WaitSleepTime 100, DisplayPolicyMessage 1, WaitParams all zero, HVS_Port
-  // 1333, Timeout 2000, Retries 2, StrictReplySender 0, DictionaryPaths all zero (no list).
-  // Returns 0.
+  // 1333, Timeout 2000, Retries 2, StrictReplySender 0, DictionaryPaths all zero (no list),
+  // EventLogLevel 1. Returns 0.
   uint32_t SetDefaults() override;
 
   // Reads "HVServers" (any type; a value of 2 bytes or more becomes the server list, with
   // two zero bytes added after it), then "WaitSleepTime", "DisplayPolicyMessage",
-  // "WaitParams", "HVS_Port", "Timeout", "Retries", "StrictReplySender", "DictionaryPaths". A
+  // "WaitParams", "HVS_Port", "Timeout", "Retries", "StrictReplySender", "DictionaryPaths",
+  // "EventLogLevel". A
   // value that is missing or unusable leaves its field as it was (the default after Load):
   // numbers only from a 4-byte REG_DWORD; WaitParams only when it ends with an empty string
   // inside its 4096 bytes; DictionaryPaths only from a REG_MULTI_SZ, and one that does not end
@@ -67,6 +68,7 @@ class ClientSettings : public RegistryRecord {
   uint32_t Retries;                  // retry count of the query transport
   uint32_t StrictReplySender;        // 1: a reply counts only from the address and port asked
   char DictionaryPaths[kDictionaryPathsSize];  // folders dictionaries may be opened in
+  uint32_t EventLogLevel;  // events written: 0 none, 1 warnings and errors, 2 also refusals
 
  private:
   mutable platform::CriticalSection servers_lock_;  // guards servers_ itself, not the list

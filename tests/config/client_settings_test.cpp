@@ -28,6 +28,7 @@ void ExpectDefaults(const ClientSettings& settings) {
   EXPECT_EQ(settings.HVS_Port, 1333u);
   EXPECT_EQ(settings.Timeout, 2000u);
   EXPECT_EQ(settings.Retries, 2u);
+  EXPECT_EQ(settings.EventLogLevel, 1u);
 }
 
 using ClientSettingsTest = RegistryTest;
@@ -51,6 +52,7 @@ TEST_F(ClientSettingsTest, ReadsEveryValue) {
   tree_.SetDword(kKey, "HVS_Port", 4444);
   tree_.SetDword(kKey, "Timeout", 500);
   tree_.SetDword(kKey, "Retries", 0);
+  tree_.SetDword(kKey, "EventLogLevel", 2);
   ClientSettings settings;
   EXPECT_EQ(settings.Load(tree_.root(), kKey), 0u);
   EXPECT_EQ(settings.WaitSleepTime, 250u);
@@ -61,6 +63,7 @@ TEST_F(ClientSettingsTest, ReadsEveryValue) {
   EXPECT_EQ(settings.HVS_Port, 4444u);
   EXPECT_EQ(settings.Timeout, 500u);
   EXPECT_EQ(settings.Retries, 0u);
+  EXPECT_EQ(settings.EventLogLevel, 2u);
 }
 
 TEST_F(ClientSettingsTest, ServerListNeedsTwoBytesAndAlwaysEndsInTwoNuls) {
@@ -118,6 +121,7 @@ TEST_F(ClientSettingsTest, WrongTypedNumbersKeepTheirDefaults) {
       {"WaitSleepTime", REG_DWORD, std::string("\x05\0", 2)},
       {"DisplayPolicyMessage", REG_DWORD, std::string("\0\0\0\0\0\0\0\0", 8)},
       {"Timeout", REG_MULTI_SZ, std::string("1\0\0", 3)},
+      {"EventLogLevel", REG_SZ, std::string("0\0", 2)},
   };
   for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
     test::DeleteKeyRecursively(tree_.root(), kKey);
