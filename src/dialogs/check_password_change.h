@@ -16,6 +16,9 @@ namespace hvn {
 // the dialog state's lock only while it copies the recorded names in and its last reply out,
 // so a fault inside it, caught by the host's crash guard, leaves no lock held. The password
 // texts and their copies in the check context are overwritten with zeros before it returns.
+// A change let through unchecked (and why) or refused is handed to the host's report function
+// (PasswordDialogState::Report), before any rejection box; a mismatch of the two new
+// passwords, a password that passed every rule and a fault are not.
 uint32_t CheckPasswordChange();
 
 }  // namespace hvn

@@ -2,10 +2,12 @@
 #include <iterator>
 
 #include "config/client_settings.h"
+#include "dialogs/check_findings.h"
 #include "dialogs/check_password_change.h"
 #include "dialogs/dialog_requests.h"
 #include "dialogs/dialog_window_ops.h"
 #include "dialogs/password_dialog_state.h"
+#include "dialogs/recognition_triples.h"
 #include "platform/ansi_text.h"
 #include "platform/platform_id.h"
 #include "platform/secure_zero.h"
@@ -63,6 +65,11 @@ struct CheckWork {
   PasswordPolicy Policy;
   CheckContext Context = {};
   RuleResults Results = {};
+  // What the host is told: set when the check let the change through unchecked or refused it.
+  SweepReport Sweep = {};
+  bool Found = false;
+  CheckFinding Finding = CheckFinding::kRefused;
+  char Detail[kCheckDetailSize] = {};
 
   ~CheckWork() {
     platform::SecureZero(OldPassword, sizeof(OldPassword));
@@ -97,15 +104,31 @@ uint32_t TextBytes(const char16_t* text, size_t capacity) {
   return static_cast<uint32_t>(platform::BoundedLength(text, capacity) * 2);
 }
 
+void Find(CheckWork& work, CheckFinding finding) {
+  work.Found = true;
+  work.Finding = finding;
+}
+
+// A finding whose detail is the servers the last request asked.
+void FindWithServers(CheckWork& work, CheckFinding finding) {
+  Find(work, finding);
+  CopyWholeCharacters(work.Detail, sizeof(work.Detail), work.Sweep.servers_asked,
+                      platform::BoundedLength(work.Sweep.servers_asked, kServersAskedSize));
+}
+
 // Everything from the comparison to the rejection text: returns the check's result, with the
-// rejection text in the reply when it is 0.
+// rejection text in the reply when it is 0, and records what the host is to be told.
 uint32_t CheckTexts(CheckWork& work) {
   // A mismatch is the dialog's own procedure's to report; nothing is sent.
   if (std::memcmp(work.NewPassword, work.Confirm, sizeof(work.NewPassword)) != 0) return 1;
 
-  FetchReply(RequestKind::kPolicy, work.Domain, work.UserName, work.Request, work.Reply);
+  FetchReply(RequestKind::kPolicy, work.Domain, work.UserName, work.Request, work.Reply,
+             &work.Sweep);
   // No server, no answer: the change goes through unchecked.
-  if (!HasReply(work.Reply, sizeof(work.Reply))) return 1;
+  if (!HasReply(work.Reply, sizeof(work.Reply))) {
+    FindWithServers(work, FindingOfNoReply(work.Sweep));
+    return 1;
+  }
 
   // Bounded by the buffer: a full-size reply has no final empty record to stop at.
   ParsePolicyReply(work.Policy, work.Rule2900Text, kRule2900TextSize, work.Reply,
@@ -122,11 +145,29 @@ uint32_t CheckTexts(CheckWork& work) {
   }
   bool acceptable = EvaluatePolicy(work.Results, work.Context, work.Policy, &dictionary);
   if (dictionary.diagnostic[0] != '\0') ::OutputDebugStringA(dictionary.diagnostic);
-  if (acceptable) return 1;
+  if (acceptable) {
+    if (!EnablesAnyRule(work.Policy)) {
+      FindWithServers(work, CheckFinding::kNoRuleEnabled);
+    } else if (HasUnevaluatedRule(work.Results)) {
+      Find(work, CheckFinding::kRuleNotEvaluable);
+      DescribeUnevaluatedRules(work.Results, work.Policy, dictionary.diagnostic, work.Detail);
+    }
+    return 1;
+  }
 
-  FetchRejection(work.Results, work.Domain, work.UserName, work.Request, work.Reply);
+  FetchRejection(work.Results, work.Domain, work.UserName, work.Request, work.Reply, &work.Sweep);
   // Without a rejection text the change goes through.
-  return HasReply(work.Reply, sizeof(work.Reply)) ? 0 : 1;
+  const bool rejected = HasReply(work.Reply, sizeof(work.Reply));
+  Find(work, rejected ? CheckFinding::kRefused : CheckFinding::kNoRejectionText);
+  DescribeFailedRules(work.Results, work.Detail);
+  return rejected ? 0 : 1;
+}
+
+// Tells the host what the check found, if anything and if the host listens.
+void ReportFinding(const CheckWork& work) {
+  CheckReportFunction report = DialogState().Report;
+  if (!work.Found || report == nullptr) return;
+  report(CheckReport{work.Finding, work.UserName, work.Domain, work.Detail});
 }
 
 // Keeps the check's last request, reply and rule outcomes in the record.
@@ -157,6 +198,7 @@ uint32_t CheckPasswordChange() {
   ReadPasswordFields(work);
   uint32_t result = CheckTexts(work);
   KeepCheckResults(work);
+  ReportFinding(work);
   if (result != 0) return result;
   // The box and the emptied fields send messages: no lock is held.
   ShowMessageBox(work.RejectionOwner, work.Reply, kRejectionBoxStyle);

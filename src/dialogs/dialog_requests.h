@@ -9,6 +9,7 @@
 #include "config/server_list_ref.h"
 #include "dialogs/password_dialog_state.h"
 #include "query/policy_request.h"
+#include "query/policy_servers.h"
 #include "query/request.h"
 
 namespace hvn {
@@ -28,14 +29,15 @@ class RequestSettings {
 
 // Formats a request of `kind` for `domain` and `user_name` into `request` (kRequestCapacity
 // characters) and sends it with the host's settings; the reply lands in `reply` (kReplyBytes
-// bytes), its first string empty when no server answered. Touches no shared record, so the
-// caller holds no lock while it waits.
+// bytes), its first string empty when no server answered; `report`, when given, what the sweep
+// saw (the servers asked, answers, dropped datagrams). Touches no shared record, so the caller
+// holds no lock while it waits.
 void FetchReply(RequestKind kind, const char16_t* domain, const char16_t* user_name,
-                char16_t* request, char16_t* reply);
+                char16_t* request, char16_t* reply, SweepReport* report = nullptr);
 
 // The same for the rejection request, which names the failed rules of `results`.
 void FetchRejection(const RuleResults& results, const char16_t* domain, const char16_t* user_name,
-                    char16_t* request, char16_t* reply);
+                    char16_t* request, char16_t* reply, SweepReport* report = nullptr);
 
 // Keeps a request and its reply as the record's last ones. Call with the record's lock held.
 void KeepLastReply(const char16_t* request, const char16_t* reply);

@@ -16,17 +16,17 @@ RequestSettings::RequestSettings(const ClientSettings* settings) : query_{nullpt
 }
 
 void FetchReply(RequestKind kind, const char16_t* domain, const char16_t* user_name,
-                char16_t* request, char16_t* reply) {
+                char16_t* request, char16_t* reply, SweepReport* report) {
   RequestSettings settings(DialogState().Settings);
   SendRequest(settings.Query(), kind, domain, user_name, request, kRequestCapacity, reply,
-              kReplyBytes);
+              kReplyBytes, report);
 }
 
 void FetchRejection(const RuleResults& results, const char16_t* domain, const char16_t* user_name,
-                    char16_t* request, char16_t* reply) {
+                    char16_t* request, char16_t* reply, SweepReport* report) {
   RequestSettings settings(DialogState().Settings);
   SendRejectionRequest(settings.Query(), results, domain, user_name, request, kRequestCapacity,
-                       reply, kReplyBytes);
+                       reply, kReplyBytes, report);
 }
 
 void KeepLastReply(const char16_t* request, const char16_t* reply) {

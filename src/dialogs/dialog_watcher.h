@@ -126,11 +126,12 @@ constexpr uint32_t kPreviousThreadWait = 2000;
 // The handlers of this library's NT dialog kinds.
 DialogHandlerSet NtDialogHandlers();
 
-// Builds the watcher's table from the settings (WaitSleepTime, WaitParams) with the NT
-// handlers. Ends a thread of an earlier call of this watcher first (EndPreviousThread), so the
-// table never changes under a running scan. Returns 0, or 170 (busy) when that thread has not
-// ended; the table is then left as it was.
-uint32_t BuildRecognitionTable(DialogWatcher& watcher, const ClientSettings& settings);
+// Builds the watcher's table from the settings (WaitSleepTime, WaitParams) with `handlers`
+// (HVNc32 runs the NT handlers under its crash guard). Ends a thread of an earlier call of this
+// watcher first (EndPreviousThread), so the table never changes under a running scan. Returns
+// 0, or 170 (busy) when that thread has not ended; the table is then left as it was.
+uint32_t BuildRecognitionTable(DialogWatcher& watcher, const ClientSettings& settings,
+                               const DialogHandlerSet& handlers = NtDialogHandlers());
 
 // Starts the scan thread: a scan of the top-level windows, then a pause of WaitSleepTime (at
 // least kMinScanPause) that a stop ends at once, until the watcher is told to stop. Only one

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "dialogs/check_report.h"
 #include "dialogs/message_box.h"
 #include "platform/win.h"
 #include "policy/check_context.h"
@@ -68,6 +69,7 @@ struct PasswordDialogState {
   // Supplied by the host before any dialog is watched.
   MessageBoxService MessageBox;
   const ClientSettings* Settings;  // none: no server is asked and no policy message shown
+  CheckReportFunction Report;      // none: the checks' findings are not reported
 };
 
 // The process-wide record (static storage, lives as long as the process).
