@@ -1,10 +1,14 @@
-# hvn_add_test(NAME SOURCES... LIBS... [WINDOWS_VERSION v] [WINEPREFIX dir] [PROPERTIES ...])
+# hvn_add_test(NAME SOURCES... LIBS... [WINDOWS_VERSION v] [WINEPREFIX dir] [WINEDEBUG channels]
+#              [PROPERTIES ...])
 # Builds a GoogleTest executable and registers its tests with ctest. In the win32 build the
 # tests run under Wine (CMAKE_CROSSCOMPILING_EMULATOR); WINDOWS_VERSION makes Wine report that
 # Windows version (nt40, win2k, winxp, win98) to the executable; WINEPREFIX runs it in a Wine
-# prefix of its own (its own Wine server, desktop and registry).
+# prefix of its own (its own Wine server, desktop and registry); WINEDEBUG sets Wine's debug
+# channels (HVN_WINEDEBUG_EVENTS: the events the test process reports, see
+# tests/support/reported_events_win.h).
 function(hvn_add_test name)
-  cmake_parse_arguments(ARG "" "WINDOWS_VERSION;WINEPREFIX" "SOURCES;LIBS;PROPERTIES" ${ARGN})
+  cmake_parse_arguments(ARG "" "WINDOWS_VERSION;WINEPREFIX;WINEDEBUG" "SOURCES;LIBS;PROPERTIES"
+                        ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} gtest_main gtest)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
@@ -16,6 +20,9 @@ function(hvn_add_test name)
   endif()
   if(ARG_WINEPREFIX)
     list(APPEND wine_env HVN_WINEPREFIX=${ARG_WINEPREFIX})
+  endif()
+  if(ARG_WINEDEBUG)
+    list(APPEND wine_env WINEDEBUG=${ARG_WINEDEBUG})
   endif()
   if(wine_env AND CMAKE_CROSSCOMPILING_EMULATOR)
     set_property(TARGET ${name} PROPERTY CROSSCOMPILING_EMULATOR
@@ -30,3 +37,7 @@ function(hvn_add_test name)
     DISCOVERY_MODE PRE_TEST
     ${properties})
 endfunction()
+
+# Wine's channels on which the events a process reports appear: the call with its type and ID
+# (fixme+advapi) and each insertion string (eventlog), besides the usual err+module.
+set(HVN_WINEDEBUG_EVENTS "-all,err+module,fixme+advapi,+eventlog")

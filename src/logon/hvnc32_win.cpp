@@ -3,12 +3,13 @@
 // a password dialog run under a dialog watcher, and the five calls that do work of their own
 // are guarded so that no exception reaches Winlogon.
 #include "logon/chained_provider.h"
-#include "platform/exception_guard.h"
+#include "logon/client_events.h"
 #include "logon/logon_host.h"
 #include "logon/logon_state.h"
 #include "logon/self_uninstall.h"
 #include "logon/watched_call.h"
 #include "logon/winlogon_interface.h"
+#include "platform/exception_guard.h"
 
 namespace hvn {
 
@@ -36,6 +37,15 @@ void Negotiate(NegotiateWork* work) {
   if (!work->result || reported > work->offered) OfferSelfUninstall();
 }
 
+constexpr char kNegotiate[] = "WlxNegotiate";
+
+// What a guard does with a fault it caught: the error event first, then the prompt, which
+// waits for the user.
+void ReportFaultAndOfferWayOut(uint32_t code, const char* entry_point) {
+  ReportCaughtFault(code, entry_point);
+  OfferSelfUninstall();
+}
+
 // After an exception that came before the chained provider answered, the slots may be empty
 // or half filled. Negotiate with the standard provider instead; when even that fails, empty
 // every slot and fail, so that no later call goes anywhere.
@@ -47,6 +57,7 @@ BOOL NegotiateWithStandardProvider(NegotiateWork* work) {
     if (forwarded > kWlxHighestForwardedVersion) forwarded = kWlxHighestForwardedVersion;
     work->result = ChainedEntry<WlxNegotiateFunction>(kSlotNegotiate)(forwarded, work->reported);
   });
+  if (code != 0) ReportCaughtFault(code, kNegotiate);
   if (code != 0 || !work->result) {
     ClearChainedProvider(&g_chained_provider);
     return FALSE;
@@ -54,26 +65,28 @@ BOOL NegotiateWithStandardProvider(NegotiateWork* work) {
   return work->result;
 }
 
-// Runs a guarded body; on an exception offers the self-uninstall and returns normally, so the
-// export returns whatever result the body had reached.
+// Runs a guarded body; on an exception reports it, offers the self-uninstall and returns
+// normally, so the export returns whatever result the body had reached.
 template <typename Body>
-bool RunGuardedExport(Body&& body) {
-  if (RunGuarded(body) == 0) return true;
-  OfferSelfUninstall();
+bool RunGuardedExport(const char* entry_point, Body&& body) {
+  uint32_t code = RunGuarded(body);
+  if (code == 0) return true;
+  ReportFaultAndOfferWayOut(code, entry_point);
   return false;
 }
 
 // Runs a watched call under the guard. On an exception the watcher is told to stop before
 // the prompt, since the call it watched is over.
 template <typename Call>
-void RunGuardedWatchedExport(WatchedExport watched, Call& call) {
+void RunGuardedWatchedExport(WatchedExport watched, const char* entry_point, Call& call) {
   auto body = [&] {
     RunWatchedCall(
         watched, [](void* context) { (*static_cast<Call*>(context))(); }, &call);
   };
-  if (RunGuarded(body) == 0) return;
+  uint32_t code = RunGuarded(body);
+  if (code == 0) return;
   StopWatchedCall(watched);
-  OfferSelfUninstall();
+  ReportFaultAndOfferWayOut(code, entry_point);
 }
 
 }  // namespace
@@ -85,8 +98,9 @@ extern "C" {
 
 BOOL WINAPI WlxNegotiate(DWORD winlogon_version, PDWORD dll_version) {
   NegotiateWork work = {winlogon_version, dll_version, FALSE, false};
-  if (RunGuarded([&work] { Negotiate(&work); }) == 0) return work.result;
-  OfferSelfUninstall();
+  uint32_t code = RunGuarded([&work] { Negotiate(&work); });
+  if (code == 0) return work.result;
+  ReportFaultAndOfferWayOut(code, kNegotiate);
   if (work.result_known) return work.result;
   return NegotiateWithStandardProvider(&work);
 }
@@ -96,7 +110,7 @@ BOOL WINAPI WlxInitialize(LPWSTR window_station, HANDLE winlogon, PVOID reserved
   // FALSE until the chained provider has answered: without its own initialisation its
   // context is not valid, and claiming success would hand Winlogon a broken provider.
   BOOL result = FALSE;
-  RunGuardedExport([&] {
+  RunGuardedExport("WlxInitialize", [&] {
     g_logon_state.winlogon = winlogon;
     g_logon_state.message_box =
         winlogon_functions != nullptr
@@ -120,7 +134,7 @@ int WINAPI WlxLoggedOutSAS(PVOID context, DWORD sas_type, PLUID authentication_i
       result = chained(context, sas_type, authentication_id, logon_sid, options, token,
                        mpr_notify_info, profile);
   };
-  RunGuardedWatchedExport(kWatchLoggedOutSAS, call);
+  RunGuardedWatchedExport(kWatchLoggedOutSAS, "WlxLoggedOutSAS", call);
   return result;
 }
 
@@ -132,7 +146,7 @@ BOOL WINAPI WlxActivateUserShell(PVOID context, PWSTR desktop_name, PWSTR mpr_lo
     auto chained = ChainedEntry<WlxActivateUserShellFunction>(kSlotActivateUserShell);
     if (chained != nullptr) result = chained(context, desktop_name, mpr_logon_script, environment);
   };
-  RunGuardedWatchedExport(kWatchActivateUserShell, call);
+  RunGuardedWatchedExport(kWatchActivateUserShell, "WlxActivateUserShell", call);
   return result;
 }
 
@@ -143,7 +157,7 @@ int WINAPI WlxLoggedOnSAS(PVOID context, DWORD sas_type, PVOID reserved) {
     auto chained = ChainedEntry<WlxLoggedOnSASFunction>(kSlotLoggedOnSAS);
     if (chained != nullptr) result = chained(context, sas_type, reserved);
   };
-  RunGuardedWatchedExport(kWatchLoggedOnSAS, call);
+  RunGuardedWatchedExport(kWatchLoggedOnSAS, "WlxLoggedOnSAS", call);
   return result;
 }
 

@@ -16,9 +16,10 @@ enum WatchedExport : size_t {
 };
 
 // Ends the watcher threads of earlier calls (waiting two seconds at most) and then reloads the
-// client settings, unless a thread is still busy in a handler; takes an idle watcher of the
-// export, builds its recognition table, sets its throttle to 100 ms and starts it; runs
-// call(context), and tells the watcher to stop.
+// client settings, unless a thread is still busy in a handler; makes the event log the
+// receiver of the checks' findings; takes an idle watcher of the export, builds its
+// recognition table with the NT handlers under the crash guard, sets its throttle to 100 ms and
+// starts it; runs call(context), and tells the watcher to stop.
 void RunWatchedCall(WatchedExport watched, void (*call)(void* context), void* context);
 
 // Tells the watcher of `watched` to stop; used by the guard when an exception skipped the end

@@ -1,6 +1,7 @@
 // End to end: Winlogon (the bench) loads HVNc32.dll, which chains to the test provider; the
 // provider's change-password dialog is intercepted, and the check asks the test policy server,
-// a separate process on 127.0.0.1, for the policy and the rejection text.
+// a separate process on 127.0.0.1, for the policy and the rejection text. What the client
+// writes to the event log is read back from this process's Wine debug output.
 #include <gtest/gtest.h>
 
 #include <cwchar>
@@ -9,6 +10,7 @@
 
 #include "bench/winlogon_bench.h"
 #include "policy_server_process.h"
+#include "support/reported_events_win.h"
 #include "support/temp_dir.h"
 
 namespace hvn::test {
@@ -63,6 +65,7 @@ class EndToEndTest : public ::testing::Test {
   PolicyServerProcess server_;
   WinlogonBench bench_;
   TestGinaControl* gina_ = nullptr;
+  ProcessOutput output_;
 };
 
 // What the dialog driver saw, checked on the test's thread afterwards.
@@ -134,6 +137,9 @@ TEST_F(EndToEndTest, WeakPasswordIsRefusedWithTheServersTextAndAStrongOneGoesThr
   EXPECT_EQ(rejection[0].winlogon, bench_.winlogon_handle());
   EXPECT_EQ(bench_.WinlogonBoxes().size(), 2u);
   EXPECT_TRUE(bench_.SystemBoxes().empty());
+  // EventLogLevel 1, the default: no event for a refusal.
+  ASSERT_TRUE(output_.IsReadable());
+  EXPECT_TRUE(output_.Events().empty());
 
   ASSERT_TRUE(server_.WaitForLoggedRequests(4, 10000));
   EXPECT_EQ(server_.LoggedRequests(), (std::vector<std::string>{
@@ -158,8 +164,10 @@ void TypeWeakOnce(void* data) {
 
 struct UndecidedCase {
   const char* name;
-  const char* replies;  // null: no server configured at all
-  size_t requests;      // requests the server receives
+  const char* replies;   // null: no server configured at all
+  size_t requests;       // requests the server receives
+  const wchar_t* event;  // the warning written, as Describe gives it
+  DWORD strict_reply_sender = 0;
 };
 
 class UndecidedTest : public EndToEndTest, public ::testing::WithParamInterface<UndecidedCase> {};
@@ -170,6 +178,7 @@ TEST_P(UndecidedTest, WhatTheClientCannotDecideLetsTheChangeThrough) {
     StartServer(c.replies, 300);
   else
     WriteClientSettings({}, 1333, 300, 0, 1);
+  SetClientNumber("StrictReplySender", c.strict_reply_sender);
   StartWinlogon();
   WeakThenStrong run(gina_, &bench_);
   int action;
@@ -187,12 +196,24 @@ TEST_P(UndecidedTest, WhatTheClientCannotDecideLetsTheChangeThrough) {
     ASSERT_TRUE(server_.WaitForLoggedRequests(c.requests, 10000));
     EXPECT_EQ(server_.LoggedRequests().size(), c.requests);
   }
+  EXPECT_EQ(Describe(output_.Events()), std::vector<std::wstring>{c.event});
 }
 
 const UndecidedCase kUndecidedCases[] = {
-    {"NoServerConfigured", nullptr, 0},
-    {"ServerSilent", "*\t*\t*\tsilent\n", 2},
-    {"NoRejectionText", "30_POLICY\tSALES\t*\treply\t2600\\t8\\t0\\t0\\a\n*\t*\t*\tsilent\n", 3},
+    {"NoServerConfigured", nullptr, 0, L"warning 2001: jdoe | SALES |  | 0"},
+    {"ServerSilent", "*\t*\t*\tsilent\n", 2, L"warning 2002: jdoe | SALES | 127.0.0.1 | 0"},
+    {"RepliesFromAnotherPort", "30_POLICY\tSALES\t*\treply other-port\t2600\\t8\\t0\\t0\\a\n", 2,
+     L"warning 2003: jdoe | SALES | 127.0.0.1 | 0", 1},
+    {"NoPolicyApplies", "30_POLICY\tSALES\t*\treply\t\\a\n", 2,
+     L"warning 2004: jdoe | SALES | 127.0.0.1 | 0"},
+    {"ReplyEnablesNoRule", "30_POLICY\tSALES\t*\treply\t9999\\t1\\a\n", 2,
+     L"warning 2005: jdoe | SALES | 127.0.0.1 | 0"},
+    {"DictionaryMissing",
+     "30_POLICY\tSALES\t*\treply\t3000\\tC:/hvn-missing.dic\\t0\\t0\\t4\\t0\\a\n", 2,
+     L"warning 2006: jdoe | SALES | rule 3000: Dictionary <C:/hvn-missing.dic> could not be opened "
+     L"or read. | 0"},
+    {"NoRejectionText", "30_POLICY\tSALES\t*\treply\t2600\\t8\\t0\\t0\\a\n*\t*\t*\tsilent\n", 3,
+     L"warning 2007: jdoe | SALES | 2600 | 0"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, UndecidedTest, ::testing::ValuesIn(kUndecidedCases),
@@ -202,6 +223,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, UndecidedTest, ::testing::ValuesIn(kUndecidedCas
 
 TEST_F(EndToEndTest, EveryWatchedCallWatchesAgain) {
   StartServer(kReplies);
+  SetClientNumber("EventLogLevel", 2);
   StartWinlogon();
   for (int call = 1; call <= 3; ++call) {
     WeakThenStrong run(gina_, &bench_);
@@ -216,6 +238,44 @@ TEST_F(EndToEndTest, EveryWatchedCallWatchesAgain) {
     EXPECT_TRUE(run.rejected) << "call " << call;
     EXPECT_EQ(BoxesWithStyle(kPolicyMessageStyle).size(), static_cast<size_t>(call));
   }
+  // EventLogLevel 2: the refusals too, the first of them only within the minute.
+  EXPECT_EQ(Describe(output_.Events()),
+            std::vector<std::wstring>{L"information 1001: jdoe | SALES | 2300, 2600 | 0"});
+}
+
+// Three changes a silent server lets through, each with its own password: one event, and none
+// of the passwords anywhere in what the process wrote.
+TEST_F(EndToEndTest, AFloodOfUncheckedChangesWritesOneEventAndNoPassword) {
+  const wchar_t* const passwords[] = {L"Xq7-first-typed", L"Xq7-second-typed", L"Xq7-third-typed"};
+  StartServer("*\t*\t*\tsilent\n", 200);
+  SetClientNumber("EventLogLevel", 2);
+  StartWinlogon();
+  for (const wchar_t* password : passwords) {
+    gina_->password_changes = 0;
+    struct Typing {
+      TestGinaControl* gina;
+      const wchar_t* password;
+      bool closed;
+    } typing{gina_, password, false};
+    BackgroundThread driver(
+        [](void* data) {
+          auto* run = static_cast<Typing*>(data);
+          DialogDriver dialogs(run->gina);
+          HWND dialog = dialogs.WaitForInterceptedDialog();
+          if (dialog == nullptr) return;
+          dialogs.TypeAndConfirm(dialog, L"Old-pass-1", run->password, run->password);
+          run->closed = WaitUntil([&] { return run->gina->password_changes == 1; });
+        },
+        &typing);
+    EXPECT_EQ(bench_.LoggedOnSAS(), 6);
+    ASSERT_TRUE(driver.Join());
+    EXPECT_TRUE(typing.closed);
+  }
+  EXPECT_EQ(Describe(output_.Events()),
+            std::vector<std::wstring>{L"warning 2002: jdoe | SALES | 127.0.0.1 | 0"});
+  const std::string written = output_.Text();
+  for (const char* typed : {"Xq7", "first-typed", "second-typed", "third-typed", "Old-pass"})
+    EXPECT_EQ(written.find(typed), std::string::npos) << typed;
 }
 
 // Ctrl+Alt+Del, Cancel while the policy message is still being fetched, Ctrl+Alt+Del again.
@@ -342,6 +402,49 @@ TEST_F(EndToEndTest, AfterAnExceptionTheNextCallIsWatchedAgain) {
   EXPECT_TRUE(run.intercepted);
   EXPECT_TRUE(run.rejected);
   EXPECT_TRUE(run.closed);
+  EXPECT_EQ(Describe(output_.Events()),
+            std::vector<std::wstring>{L"error 3001: 0xC0000005 | WlxLoggedOnSAS | 0"});
+}
+
+// A fault in a dialog handler, on the watcher's thread: Winlogon's message box lies at an
+// address that cannot run, so showing the policy message faults. The guard catches it, the
+// event names the handler, and the dialog, marked but never subclassed, lets its OK through.
+struct UnwatchedDialog {
+  TestGinaControl* gina;
+  const ProcessOutput* output;
+  bool reported = false;
+  bool closed = false;
+};
+
+void TypeOnceTheFaultIsReported(void* data) {
+  auto* run = static_cast<UnwatchedDialog*>(data);
+  run->reported = WaitUntil([&] { return !run->output->Events().empty(); });
+  HWND dialog = static_cast<HWND>(run->gina->dialog);
+  if (!run->reported || dialog == nullptr) return;
+  DialogDriver(run->gina).TypeAndConfirm(dialog, L"Old-pass-1", kWeak, kWeak);
+  run->closed = WaitUntil([&] { return run->gina->password_changes == 1; });
+}
+
+TEST_F(EndToEndTest, AFaultInADialogHandlerLeavesThatDialogUnwatched) {
+  StartServer(kReplies);
+  DWORD reported = 0;
+  ASSERT_TRUE(bench_.Negotiate(0x10004, &reported));
+  void* dispatch[48] = {};
+  dispatch[5] = reinterpret_cast<void*>(16);
+  ASSERT_TRUE(bench_.Initialize(dispatch));
+  UnwatchedDialog run{gina_, &output_};
+  {
+    BackgroundThread driver(TypeOnceTheFaultIsReported, &run);
+    EXPECT_EQ(bench_.LoggedOnSAS(), 6);
+    ASSERT_TRUE(driver.Join());
+  }
+  ASSERT_TRUE(run.reported);
+  EXPECT_TRUE(run.closed);
+  EXPECT_EQ(std::wstring(gina_->new_password), kWeak);
+  EXPECT_EQ(
+      Describe(output_.Events()),
+      std::vector<std::wstring>{L"error 3001: 0xC0000005 | the CHANGE_NT dialog handler | 0"});
+  EXPECT_TRUE(bench_.SystemBoxes().empty());
 }
 
 }  // namespace

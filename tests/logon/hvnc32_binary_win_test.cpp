@@ -1,5 +1,5 @@
 // The shipped HVNc32.dll as a file: the entry points Winlogon looks up, the version the
-// console installer checks, and no import that a bare Windows lacks.
+// console installer checks, the texts of its events, and no import that a bare Windows lacks.
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -7,6 +7,13 @@
 #include <string>
 
 #include "platform/win.h"
+
+// The event IDs windmc generated, and its table of all of them.
+#include "event_messages.h"
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wwrite-strings"
+#include "event_messages.dbg"
+#pragma GCC diagnostic pop
 
 namespace {
 
@@ -115,6 +122,37 @@ TEST(HVNc32Binary, CarriesFileVersion3_5_0_1) {
   ASSERT_TRUE(::VerQueryValueA(&block[0], "\\", reinterpret_cast<void**>(&fixed), &length));
   EXPECT_EQ(fixed->dwFileVersionMS, 0x00030005u);
   EXPECT_EQ(fixed->dwFileVersionLS, 0x00000001u);
+}
+
+// The Event Viewer shows an event with the text of its ID in the message table of the library
+// the source names: every ID the code can write has one, and it uses the insertion strings the
+// code gives it (the last of them the count of events held back) and no others.
+TEST(HVNc32Binary, CarriesTheTextOfEveryEvent) {
+  HMODULE library = ::LoadLibraryA("HVNc32.dll");
+  ASSERT_NE(library, nullptr);
+  const wchar_t* const arguments[] = {L"<1>", L"<2>", L"<3>", L"<4>", L"<5>",
+                                      L"<6>", L"<7>", L"<8>", L"<9>"};
+  size_t events = 0;
+  for (const auto* entry = event_messagesSymbolicNames; entry->SymbolicName != nullptr; ++entry) {
+    ++events;
+    // A fault's event has its code, its place and the count; the others user, domain, detail
+    // and the count.
+    const size_t given = entry->MessageId == HVN_EVENT_FAULT_CAUGHT ? 3 : 4;
+    wchar_t text[2048] = {};
+    DWORD length =
+        ::FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY, library,
+                         entry->MessageId, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), text, 2048,
+                         reinterpret_cast<va_list*>(const_cast<wchar_t**>(arguments)));
+    ASSERT_GT(length, 0u) << entry->SymbolicName << " error " << ::GetLastError();
+    const std::wstring message(text, length);
+    EXPECT_NE(message.find(L"<" + std::to_wstring(given) + L">"), std::wstring::npos)
+        << entry->SymbolicName;
+    for (size_t unused = given + 1; unused <= 9; ++unused)
+      EXPECT_EQ(message.find(L"<" + std::to_wstring(unused) + L">"), std::wstring::npos)
+          << entry->SymbolicName;
+    EXPECT_EQ(message.find(L"\n\n"), std::wstring::npos) << "bare line feeds";
+  }
+  EXPECT_EQ(events, 9u);
 }
 
 }  // namespace

@@ -54,6 +54,8 @@ bool ReadWinlogonValue(const char* name, std::string* text);
 void WriteClientSettings(const std::vector<std::string>& servers, DWORD port, DWORD timeout_ms,
                          DWORD retries, DWORD display_policy_message);
 void DeleteClientSettings();
+// Sets one REG_DWORD of the client settings (after WriteClientSettings).
+void SetClientNumber(const char* name, DWORD value);
 
 // Folder of the running executable (with a trailing backslash).
 std::string ExecutableFolder();

@@ -105,6 +105,13 @@ void WriteClientSettings(const std::vector<std::string>& servers, DWORD port, DW
   ::RegCloseKey(key);
 }
 
+void SetClientNumber(const char* name, DWORD value) {
+  HKEY key;
+  if (OpenKey(kClientKey, KEY_WRITE, &key) != 0) return;
+  ::RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+  ::RegCloseKey(key);
+}
+
 void DeleteClientSettings() {
   DeleteTree(HKEY_LOCAL_MACHINE, kClientKey);
 }
