@@ -6,17 +6,22 @@ Usage: client_package_test.py BINARY_DIR VERSION WINE_RUN WORK_DIR"""
 import os, shutil, subprocess, sys
 from pathlib import Path
 
-WINLOGON, SETTINGS = r"Microsoft\Windows NT\CurrentVersion\Winlogon", r"Norvex\Halvern Client\3.5"
+WINLOGON = r"Software\Microsoft\Windows NT\CurrentVersion\Winlogon"
+SETTINGS = r"Software\Norvex\Halvern Client\3.5"
+EVENTS = r"System\CurrentControlSet\Services\EventLog\Application\Halvern Client"
 KEYS = dict(GinaDLL=WINLOGON, REM_GinaDLL=WINLOGON, HVServers=SETTINGS, Timeout=SETTINGS,
-            Retries=SETTINGS, HVNc9x=r"Microsoft\Windows\CurrentVersion\RunServices")
+            Retries=SETTINGS, HVNc9x=r"Software\Microsoft\Windows\CurrentVersion\RunServices",
+            EventMessageFile=EVENTS)  # under HKEY_LOCAL_MACHINE
 FILES = ["HVNc32.dll", "HVNc9x.dll", "HVNc9x.exe", "ACMEGINA.DLL", "../HVNCLNT.CFG"]  # system32
 def sz(text): return '"%s"' % text.replace("\\", "\\\\")  # as Wine's registry file holds them
 def multi(entry): return 'str(7):"%s\\0"' % entry
 def dword(number): return "dword:%08x" % number
+def expand(text): return 'str(2):' + sz(text)
 def install(config, status=0, package="current"): return ("/i", status, package, config)
 def remove(status=0): return ("/x", status)
 
 CONFIG = "# policy servers\nDOM CORP dc1 dc2\nTimeout 3000\n"
+SOURCE = expand(r"%SystemRoot%\System32\HVNc32.dll")  # the client's event source
 ACTIVE = dict(HVServers=multi("CORP dc1 dc2"), Timeout=dword(3000), products=["current"])
 ACME = dict(GinaDLL=sz("ACMEGINA.DLL"), files=["ACMEGINA.DLL"])  # another logon provider
 AHEAD = dict(GinaDLL=sz("HVNC32.DLL"), REM_GinaDLL=sz("ACMEGINA.DLL"), files=FILES[0:4:3])
@@ -25,13 +30,14 @@ AHEAD = dict(GinaDLL=sz("HVNC32.DLL"), REM_GinaDLL=sz("ACMEGINA.DLL"), files=FIL
 # registry values as another product does. "files" are present, "products" installed.
 CASES = [
     ("XpDefaultChain", "winxp", {}, [install(CONFIG)],
-     dict(ACTIVE, GinaDLL=sz("HVNC32.DLL"), files=["HVNc32.dll"])),
-    ("XpInFrontOfAnotherProvider", "winxp", ACME, [install(CONFIG)], dict(ACTIVE, **AHEAD)),
+     dict(ACTIVE, GinaDLL=sz("HVNC32.DLL"), files=["HVNc32.dll"], EventMessageFile=SOURCE)),
+    ("XpInFrontOfAnotherProvider", "winxp", ACME, [install(CONFIG)],
+     dict(ACTIVE, EventMessageFile=SOURCE, **AHEAD)),
     ("XpRemovalGivesTheChainBack", "winxp", ACME, [install(CONFIG), remove()],
      dict(ACME, HVServers=multi("CORP dc1 dc2"))),  # the server list stays, as with Dravin
     ("XpRemovalRefusedBehindANewerProvider", "winxp", {},
      [install(CONFIG), dict(GinaDLL=sz("NEWGINA.DLL")), remove(1603)],
-     dict(ACTIVE, GinaDLL=sz("NEWGINA.DLL"), files=["HVNc32.dll"])),
+     dict(ACTIVE, GinaDLL=sz("NEWGINA.DLL"), files=["HVNc32.dll"], EventMessageFile=SOURCE)),
     ("XpWithoutConfigurationChangesNothing", "winxp", dict(ACME, Timeout=dword(5000)),
      [install(None, 1603)], None),
     # Wine keeps the configuration's copy when it rolls the installation back.
@@ -44,7 +50,8 @@ CASES = [
      dict(HVServers=multi("CORP dc1 dc2"))),
     ("XpUpgradeKeepsChainAndSettings", "winxp", ACME,
      [install(CONFIG, package="earlier"), install("DOM SALES s1\nRetries 1\n")],
-     dict(AHEAD, HVServers=multi("SALES s1"), Retries=dword(1), products=["current"])),
+     dict(AHEAD, HVServers=multi("SALES s1"), Retries=dword(1), products=["current"],
+          EventMessageFile=SOURCE)),
 ]
 
 
@@ -64,7 +71,7 @@ def run_case(name, version, before, steps, after, packages, folder, template):
     try:
         for number, step in enumerate([before] + steps):
             if isinstance(step, dict):  # registry values and files, Wine's Windows version first
-                lines = ['[HKEY_LOCAL_MACHINE\\Software\\%s]\r\n"%s"=%s' % (KEYS[n], n, v)
+                lines = ['[HKEY_LOCAL_MACHINE\\%s]\r\n"%s"=%s' % (KEYS[n], n, v)
                          for n, v in step.items() if n in KEYS]
                 if number == 0:
                     lines.append('[HKEY_CURRENT_USER\\Software\\Wine]\r\n"Version"=' + sz(version))
@@ -92,7 +99,7 @@ def run_case(name, version, before, steps, after, packages, folder, template):
             values = keys.setdefault(line[1:line.rindex("]")].replace("\\\\", "\\").lower(), {})
         elif line.startswith('"'):
             values.update([line[1:].split('"=', 1)])
-    got = {n: keys.get(("software\\" + k).lower(), {}).get(n) for n, k in KEYS.items()}
+    got = {n: keys.get(k.lower(), {}).get(n) for n, k in KEYS.items()}
     got["files"] = [f for f in FILES if (system32 / f).exists()]
     got["products"] = sorted(v["DisplayVersion"].strip('"') for k, v in keys.items()
                              if "\\uninstall\\" in k

@@ -11,6 +11,7 @@
 #include "setup/dravin/installer_sequences.h"
 #include "setup/dravin/installer_texts.h"
 #include "setup/earlier_version_cleanup.h"
+#include "setup/event_source_registration.h"
 #include "setup/logon_chain.h"
 #include "setup/run_services.h"
 
@@ -110,14 +111,16 @@ uint32_t AbortOnChainResult(ActivationResult result, ConsoleWriter& out) {
 }
 
 // Puts the client at the head of the logon-provider chain, after the chain has been read and
-// found safe to change.
+// found safe to change, and registers its event source (a failure there fails nothing).
 uint32_t ActivateClientOnNT(ConsoleWriter& out) {
   if (!CanReadLogonChain()) return Abort(out, kCannotReadWinlogon);
   if (RecursiveLoadTest()) {
     out.Write(kReactivationUnsafe);
     return Abort(out, kReverseOrder);
   }
-  return AbortOnChainResult(ActivateLogonChain(), out);
+  if (uint32_t abort = AbortOnChainResult(ActivateLogonChain(), out); abort != 0) return abort;
+  RegisterClientEventSource();
+  return 0;
 }
 
 // Imports the configuration file; in full mode also removes earlier-version leftovers and
@@ -142,11 +145,13 @@ uint32_t RunInstallSequence(const char* config_file, bool settings_only,
 }
 
 // Takes the client out of the head of the logon-provider chain, after the chain has been
-// read and found safe to change.
+// read and found safe to change, and removes its event source.
 uint32_t DeactivateClientOnNT(ConsoleWriter& out) {
   if (!CanReadLogonChain()) return Abort(out, kCannotReadWinlogon);
   if (!IsDeactivationSafe()) return Abort(out, kDeactivationUnsafe);
-  return AbortOnChainResult(DeactivateLogonChain(), out);
+  if (uint32_t abort = AbortOnChainResult(DeactivateLogonChain(), out); abort != 0) return abort;
+  RemoveClientEventSource();
+  return 0;
 }
 
 }  // namespace

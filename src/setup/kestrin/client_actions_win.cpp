@@ -4,6 +4,7 @@
 #include "setup/client_config_file.h"
 #include "setup/client_settings_import.h"
 #include "setup/earlier_version_cleanup.h"
+#include "setup/event_source_registration.h"
 #include "setup/kestrin/client_actions.h"
 #include "setup/logon_chain.h"
 #include "setup/run_services.h"
@@ -67,6 +68,7 @@ ActionOutcome ActivateClientSteps() {
   if (nt) {
     ActivationResult chain = ActivateLogonChain();
     if (!Succeeded(chain)) return ActivationFailure(chain);
+    RegisterClientEventSource();
   } else {
     RegisterRunServicesEntry(program_path);
   }
@@ -81,6 +83,7 @@ ActionOutcome DeactivateClientSteps() {
   } else {
     ActivationResult chain = DeactivateLogonChain();
     if (!Succeeded(chain)) return ActivationFailure(chain);
+    RemoveClientEventSource();
   }
   ClearClientSettings();
   RemoveEarlierVersionKey();

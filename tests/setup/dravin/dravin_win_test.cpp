@@ -17,6 +17,8 @@ constexpr char kWinlogon[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\W
 constexpr char kSettingsKey[] = "SOFTWARE\\Norvex\\Halvern Client\\3.5";
 constexpr char kRunServices[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunServices";
 constexpr char kMsnp32[] = "SYSTEM\\CurrentControlSet\\Control\\PwdProvider\\MSNP32";
+constexpr char kEventSource[] =
+    "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Halvern Client";
 
 // The texts as an administrator sees them; "\n" stands for CR LF, "{sys}" for the system
 // directory.
@@ -94,9 +96,11 @@ void PrintTo(const DravinCase& c, std::ostream* os) {
 const TestLibrary kRight = TestLibrary::kVersion3501;
 const TestLibrary kNoLibrary = TestLibrary::kNone;
 const char kStartupPath[] = "{sys}\\HVNc9x.exe";
-// Machine states after a run: chain | settings | 9x start-up entry.
+// Machine states after a run: chain | settings | 9x start-up entry, and " | events" while the
+// client's event source is registered (an earlier install leaves one with other values).
 const std::string kUntouched = "- - | no key | -";
 const std::string kImported = std::string(" | ") + kSettingsWritten + " | -";
+const std::string kActivated = kImported + " | events";
 const std::string kEarlierSettings = "HVServers=OLD dc0; Timeout=9";
 
 const DravinCase kCases[] = {
@@ -116,19 +120,19 @@ const DravinCase kCases[] = {
     {"NoDefaultFile", "winxp", kRight, false, nullptr, "- -", Obstacle::kNone, "installweb", 1603,
      kBanner + kUsage + "File does not exist: hvnclnt.cfg\a\n", kUntouched},
     {"QuietSecondTakesDefaultFile", "winxp", kRight, false, kConfig, "- -", Obstacle::kNone,
-     "Install /q", 0, "", "HVNC32.DLL -" + kImported},
+     "Install /q", 0, "", "HVNC32.DLL -" + kActivated},
     {"FileAfterQuietIsIgnoredAndNotQuiet", "winxp", kRight, false, kConfig, "- -", Obstacle::kNone,
-     "INSTALL /Q missing.cfg", 0, kBanner + kInstalled, "HVNC32.DLL -" + kImported},
+     "INSTALL /Q missing.cfg", 0, kBanner + kInstalled, "HVNC32.DLL -" + kActivated},
     {"UninstallIgnoresMiddleWord", "winxp", kNoLibrary, false, nullptr, "HVNC32.DLL -",
      Obstacle::kEarlierInstall, "uninstall whatever /Q", 0, "", "- - | HVServers=OLD dc0 | -"},
 
     // INSTALL on NT.
     {"InstallInFrontOfDefault", "winxp", kRight, false, kConfig, "MSGINA.DLL -", Obstacle::kNone,
-     "INSTALL site.cfg", 0, kBanner + kInstalled, "HVNC32.DLL -" + kImported},
+     "INSTALL site.cfg", 0, kBanner + kInstalled, "HVNC32.DLL -" + kActivated},
     {"InstallInFrontOfAnotherProvider", "win2k", kRight, false, kConfig, "OTHER.DLL -",
-     Obstacle::kNone, "install", 0, kBanner + kInstalled, "HVNC32.DLL OTHER.DLL" + kImported},
+     Obstacle::kNone, "install", 0, kBanner + kInstalled, "HVNC32.DLL OTHER.DLL" + kActivated},
     {"InstallWhenActiveChangesNoChain", "nt40", kRight, false, kConfig, "hvnc32.dll OTHER.DLL",
-     Obstacle::kNone, "install", 0, kBanner + kInstalled, "hvnc32.dll OTHER.DLL" + kImported},
+     Obstacle::kNone, "install", 0, kBanner + kInstalled, "hvnc32.dll OTHER.DLL" + kActivated},
     {"LibraryMissing", "nt40", kNoLibrary, false, kConfig, "- -", Obstacle::kNone, "install /q",
      1603, "HVN client DLL not found in {sys}" + kAbort, kUntouched},
     {"LaterVersion", "win2k", TestLibrary::kVersion3502, false, kConfig, "- -", Obstacle::kNone,
@@ -174,7 +178,7 @@ const DravinCase kCases[] = {
          kAbort,
      "OTHER.DLL HVNC32.DLL" + kImported},
     {"LibraryInUseBehindDefaultIsSafe", "winxp", kRight, false, kConfig, "MSGINA.DLL -",
-     Obstacle::kLibraryHeldOpen, "install", 0, kBanner + kInstalled, "HVNC32.DLL -" + kImported},
+     Obstacle::kLibraryHeldOpen, "install", 0, kBanner + kInstalled, "HVNC32.DLL -" + kActivated},
 
     // INSTALLWEB.
     {"WebNeedsNoLibrary", "winxp", kNoLibrary, false, kConfig, "MSGINA.DLL -", Obstacle::kNone,
@@ -200,7 +204,7 @@ const DravinCase kCases[] = {
          "been installed after the HVC. Uninstall the other GINA DLL(s) in the reverse\n"
          "order of installation and try again." +
          kAbort,
-     "OTHER.DLL HVNC32.DLL | " + kEarlierSettings + " | -"},
+     "OTHER.DLL HVNC32.DLL | " + kEarlierSettings + " | - | events (other values)"},
     {"UninstallWinlogonUnreadable", "nt40", kNoLibrary, false, nullptr, "HVNC32.DLL -",
      Obstacle::kWinlogonUnreadable, "uninstall /q", 1603, kCannotReadWinlogon,
      "HVNC32.DLL - | no key | -"},
@@ -272,6 +276,7 @@ class DravinTest : public testing::Test {
     }
     ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
     DeleteMachineValue(kRunServices, "HVNc9x");
+    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kEventSource);
   }
 
   static void SetChainValue(const char* name, const std::string& value) {
@@ -293,14 +298,31 @@ class DravinTest : public testing::Test {
     bool present = false;
     std::string entry = ReadMachineString(kRunServices, "HVNc9x", &present);
     return ChainValue("GinaDLL") + " " + ChainValue("REM_GinaDLL") + " | " + ClientSettingsText() +
-           " | " + (present ? entry : "-");
+           " | " + (present ? entry : "-") + EventSourceText();
+  }
+
+  // " | events" when the event source names HVNc32.dll in the system directory for errors,
+  // warnings and information; " | events (other values)" when it holds anything else; nothing
+  // when it is not registered.
+  static std::string EventSourceText() {
+    const auto values = MachineValues(kEventSource);
+    if (values.empty()) return "";
+    const std::map<std::string, std::string> registered = {
+        {"EventMessageFile", std::to_string(REG_EXPAND_SZ) + ":%SystemRoot%\\System32\\HVNc32.dll" +
+                                 std::string(1, '\0')},
+        {"TypesSupported", std::to_string(REG_DWORD) + ":" + std::string("\x07\0\0\0", 4)}};
+    return values == registered ? " | events" : " | events (other values)";
   }
 
   static void WriteEarlierInstall(bool windows_98) {
     ConfigureSettings("HVServers", REG_MULTI_SZ, "OLD dc0\0", 9);
     const DWORD timeout = 9;
     ConfigureSettings("Timeout", REG_DWORD, &timeout, sizeof(timeout));
-    if (windows_98) SetMachineString(kRunServices, "HVNc9x", "C:\\old\\HVNc9x.exe");
+    if (windows_98) {
+      SetMachineString(kRunServices, "HVNc9x", "C:\\old\\HVNc9x.exe");
+    } else {
+      SetMachineString(kEventSource, "EventMessageFile", "HVNc32.dll");  // as typed by hand
+    }
   }
 
   static void ConfigureSettings(const char* name, DWORD type, const void* data, DWORD size) {
@@ -396,13 +418,14 @@ TEST_F(DravinTest, RoundTripOnXpLeavesTheRegistryAsFound) {
   DravinRun install = RunDravin("install /q", folder_.path(), "winxp");
   EXPECT_EQ(install.exit_code, 0u);
   EXPECT_EQ(install.output, "");
-  EXPECT_EQ(MachineState(), "HVNC32.DLL OTHER.DLL" + kImported);
+  EXPECT_EQ(MachineState(), "HVNC32.DLL OTHER.DLL" + kActivated);
 
   DravinRun uninstall = RunDravin("uninstall /q", folder_.path(), "winxp");
   EXPECT_EQ(uninstall.exit_code, 0u);
   EXPECT_EQ(uninstall.output, "");
   EXPECT_EQ(MachineValues(kWinlogon), winlogon);
   EXPECT_EQ(MachineValues(kRunServices), run_services);
+  EXPECT_TRUE(MachineValues(kEventSource).empty());
 }
 
 TEST_F(DravinTest, RoundTripOn98LeavesTheRegistryAsFound) {

@@ -25,6 +25,8 @@ constexpr char kWinlogonKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion
 constexpr char kProductKey[] = "SOFTWARE\\Norvex\\Halvern Client";
 constexpr char kSettingsKey[] = "SOFTWARE\\Norvex\\Halvern Client\\3.5";
 constexpr char kRunServicesKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunServices";
+constexpr char kEventSourceKey[] =
+    "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Halvern Client";
 
 // A registry value: its type and bytes as stored.
 struct Value {
@@ -42,16 +44,34 @@ Value Text(const std::string& text) {
 Value Number(DWORD number) {
   return {REG_DWORD, std::string(reinterpret_cast<char*>(&number), 4)};
 }
+Value Expandable(const std::string& text) {
+  return {REG_EXPAND_SZ, text + '\0'};
+}
 
 // The values a case may set or check; each is saved before a case and put back after it.
 struct Tracked {
   const char* key;
   const char* name;
 };
-enum TrackedValue { kPackages, kGina, kRemGina, kServers, kTimeout, kStartupEntry, kTrackedCount };
-const Tracked kTracked[kTrackedCount] = {
-    {kLsaKey, "Notification Packages"}, {kWinlogonKey, "GinaDLL"}, {kWinlogonKey, "REM_GinaDLL"},
-    {kSettingsKey, "HVServers"},        {kSettingsKey, "Timeout"}, {kRunServicesKey, "HVNc9x"}};
+enum TrackedValue {
+  kPackages,
+  kGina,
+  kRemGina,
+  kServers,
+  kTimeout,
+  kStartupEntry,
+  kEventMessageFile,
+  kEventTypes,
+  kTrackedCount
+};
+const Tracked kTracked[kTrackedCount] = {{kLsaKey, "Notification Packages"},
+                                         {kWinlogonKey, "GinaDLL"},
+                                         {kWinlogonKey, "REM_GinaDLL"},
+                                         {kSettingsKey, "HVServers"},
+                                         {kSettingsKey, "Timeout"},
+                                         {kRunServicesKey, "HVNc9x"},
+                                         {kEventSourceKey, "EventMessageFile"},
+                                         {kEventSourceKey, "TypesSupported"}};
 
 // Files in the system directory.
 enum SystemFile : unsigned {
@@ -107,6 +127,9 @@ std::string SystemPath(const char* name) {
 }
 const std::string kStartupPath = SystemPath("HVNC9X.EXE");
 const std::string kOtherProviderPath = SystemPath("ACMEGINA.DLL");
+// The event source as NT activation registers it.
+const Value kMessageFile = Expandable("%SystemRoot%\\System32\\HVNc32.dll");
+const Value kEventTypesSupported = Number(7);
 
 // clang-format off
 const Case kCases[] = {
@@ -149,15 +172,18 @@ const Case kCases[] = {
   // Client activation on NT.
   {.name = "ClientActivatesAndConsumesTheConfigFile", .action = "ActivateClient",
    .files = kClientNT, .config = kConfig,
-   .after = {{}, Text("HVNC32.DLL"), {}, Multi(kServerList), Number(3000)}},
+   .after = {{}, Text("HVNC32.DLL"), {}, Multi(kServerList), Number(3000), {}, kMessageFile,
+             kEventTypesSupported}},
   {.name = "ClientActivationKeepsTheFormerProviderBehind", .windows = "nt40",
    .action = "ActivateClient", .values = {{}, Text("ACMEGINA.DLL")},
    .files = kClientNT, .config = kConfig,
-   .after = {{}, Text("HVNC32.DLL"), Text("ACMEGINA.DLL"), Multi(kServerList), Number(3000)}},
+   .after = {{}, Text("HVNC32.DLL"), Text("ACMEGINA.DLL"), Multi(kServerList), Number(3000), {},
+             kMessageFile, kEventTypesSupported}},
   {.name = "ClientAlreadyActiveStillImports", .windows = "win2k", .action = "ActivateClient",
    .values = {{}, Text("HVNC32.DLL"), Text("ACMEGINA.DLL")},
    .files = kClientNT, .config = kConfig,
-   .after = {{}, Text("HVNC32.DLL"), Text("ACMEGINA.DLL"), Multi(kServerList), Number(3000)}},
+   .after = {{}, Text("HVNC32.DLL"), Text("ACMEGINA.DLL"), Multi(kServerList), Number(3000), {},
+             kMessageFile, kEventTypesSupported}},
   {.name = "ClientWithoutConfigFile", .action = "ActivateClient", .files = kClientNT,
    .result = kFailed, .messages = {"25030"}},
   {.name = "ClientWithoutItsLibrary", .action = "ActivateClient", .config = kConfig,
@@ -165,7 +191,8 @@ const Case kCases[] = {
   // The file cannot be deleted while the writer holds it, so it stays.
   {.name = "ClientReadsAConfigFileBeingWritten", .action = "ActivateClient",
    .files = kClientNT, .config = kConfig, .situation = kConfigBeingWritten,
-   .after = {{}, Text("HVNC32.DLL"), {}, Multi(kServerList), Number(3000)},
+   .after = {{}, Text("HVNC32.DLL"), {}, Multi(kServerList), Number(3000), {}, kMessageFile,
+             kEventTypesSupported},
    .config_after = true},
   {.name = "ClientConfigFileWithALongLine", .action = "ActivateClient",
    .files = kClientNT, .config = kLongCommentConfig.c_str(),
@@ -196,7 +223,8 @@ const Case kCases[] = {
 
   // Deactivation.
   {.name = "ClientDeactivates", .action = "DeactivateClient",
-   .values = {{}, Text("HVNC32.DLL"), {}, Multi(kServerList), Number(3000)},
+   .values = {{}, Text("HVNC32.DLL"), {}, Multi(kServerList), Number(3000), {}, kMessageFile,
+              kEventTypesSupported},
    .after = {{}, {}, {}, Multi(kServerList)}},
   {.name = "ClientDeactivationGivesTheHeadBack", .windows = "nt40", .action = "DeactivateClient",
    .values = {{}, Text("HVNC32.DLL"), Text("ACMEGINA.DLL")}, .files = kOtherProvider,
@@ -210,8 +238,9 @@ const Case kCases[] = {
    .values = {{}, Text(kLongGina), {}, {}, Number(3000)},
    .result = kFailed, .messages = {"25070"}, .after = {{}, Text(kLongGina), {}, {}, Number(3000)}},
   {.name = "ClientDeactivationWinlogonUnwritable", .action = "DeactivateClient",
-   .values = {{}, Text("HVNC32.DLL"), {}, {}, Number(3000)}, .situation = kWinlogonUnwritable,
-   .result = kFailed, .messages = {"25050"}, .after = {{}, Text("HVNC32.DLL"), {}, {}, Number(3000)}},
+   .values = {{}, Text("HVNC32.DLL"), {}, {}, Number(3000), {}, kMessageFile},
+   .situation = kWinlogonUnwritable, .result = kFailed, .messages = {"25050"},
+   .after = {{}, Text("HVNC32.DLL"), {}, {}, Number(3000), {}, kMessageFile}},
   {.name = "Client9xDeactivates", .windows = "win98", .action = "DeactivateClient",
    .values = {{}, Text("OTHER.DLL"), {}, {}, Number(3000), Text(kStartupPath)},
    .after = {{}, Text("OTHER.DLL")}},
