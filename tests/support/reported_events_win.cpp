@@ -71,11 +71,15 @@ std::vector<ReportedEvent> ParseReportedEvents(const std::string& output) {
   return events;
 }
 
+const wchar_t* EventTypeName(uint16_t type) {
+  return type == EVENTLOG_ERROR_TYPE     ? L"error"
+         : type == EVENTLOG_WARNING_TYPE ? L"warning"
+                                         : L"information";
+}
+
 std::wstring Describe(const ReportedEvent& event) {
-  const wchar_t* type = event.type == EVENTLOG_ERROR_TYPE     ? L"error"
-                        : event.type == EVENTLOG_WARNING_TYPE ? L"warning"
-                                                              : L"information";
-  std::wstring text = std::wstring(type) + L" " + std::to_wstring(event.id & 0xFFFF) + L":";
+  std::wstring text =
+      std::wstring(EventTypeName(event.type)) + L" " + std::to_wstring(event.id & 0xFFFF) + L":";
   for (size_t i = 0; i < event.strings.size(); ++i)
     text += (i == 0 ? L" " : L" | ") + event.strings[i];
   return text;

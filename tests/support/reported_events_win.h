@@ -21,6 +21,9 @@ struct ReportedEvent {
 // The events in `output` (Wine debug lines), in the order they were reported.
 std::vector<ReportedEvent> ParseReportedEvents(const std::string& output);
 
+// "error", "warning" or "information".
+const wchar_t* EventTypeName(uint16_t type);
+
 // An event as one line, the number as the Event Viewer shows it (the ID's low 16 bits):
 // "warning 2002: jdoe | SALES | 127.0.0.1 | 0".
 std::wstring Describe(const ReportedEvent& event);

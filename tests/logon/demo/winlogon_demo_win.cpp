@@ -2,8 +2,11 @@
 // display, keeps a sample policy in the registry and serves it with `hvnpolicy.exe serve`, as
 // an administrator would, opens the change-password
 // dialog of the chained test provider, tries a weak password and then a strong one, and prints
-// what happened. At three moments it asks for a screenshot: it writes <shots>\<name>.request
-// and waits (bounded) for <shots>\<name>.png, which scripts/demo takes with the X display.
+// what happened; then stops the server and changes the password once more. The events HVNc32
+// wrote meanwhile are shown as the Event Viewer shows them (read back from Wine's debug output,
+// the file scripts/live-demo names in HVN_TEST_OUTPUT). At three moments it asks for a
+// screenshot: it writes <shots>\<name>.request and waits (bounded) for <shots>\<name>.png,
+// which scripts/demo takes with the X display.
 //
 //   hvn_winlogon_demo.exe --shots FOLDER
 #include <cstdio>
@@ -14,6 +17,7 @@
 #include "base/reg_file.h"
 #include "bench/winlogon_bench.h"
 #include "hvnpolicy_process_win.h"
+#include "support/reported_events_win.h"
 
 namespace hvn::test {
 namespace {
@@ -23,6 +27,7 @@ constexpr char kDictionaryFolder[] = "C:\\hvndemo";
 constexpr char kDictionaryPath[] = "C:\\hvndemo\\dictionary.txt";
 const wchar_t kWeak[] = L"summerjdoe";
 const wchar_t kStrong[] = L"Tr4vel-Kite-91";
+const wchar_t kUnchecked[] = L"Sunny-Ridge-47";
 
 // The sample policy: what each rule of it asks, by code.
 struct SampleRule {
@@ -142,6 +147,49 @@ void DriveTheDialog(void* data) {
   run->closed = WaitUntil([&] { return run->gina->password_changes == 1; }, 60000);
 }
 
+// The second change, with the server stopped: typed and confirmed, it goes through unchecked.
+void DriveTheUncheckedChange(void* data) {
+  auto* run = static_cast<DemoRun*>(data);
+  DialogDriver driver(run->gina);
+  HWND dialog = driver.WaitForInterceptedDialog(60000);
+  run->intercepted = dialog != nullptr;
+  if (dialog == nullptr) return;
+  driver.TypeAndConfirm(dialog, kStrong, kUnchecked, kUnchecked);
+  run->closed = WaitUntil([&] { return run->gina->password_changes == 1; }, 60000);
+}
+
+// Prints the events reported since the last call as the Event Viewer shows them: type, number,
+// source, and the text of HVNc32.dll's message table with the insertion strings.
+size_t PrintNewEvents(const ProcessOutput& output, size_t* shown) {
+  const std::vector<ReportedEvent> events = output.Events();
+  HMODULE library = ::GetModuleHandleA("HVNc32.dll");
+  size_t printed = 0;
+  for (; *shown < events.size(); ++*shown, ++printed) {
+    const ReportedEvent& event = events[*shown];
+    std::vector<const wchar_t*> arguments;
+    for (const std::wstring& text : event.strings) arguments.push_back(text.c_str());
+    arguments.resize(9, L"");
+    wchar_t text[4096] = {};
+    ::FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY, library, event.id,
+                     0, text, 4096,
+                     reinterpret_cast<va_list*>(const_cast<wchar_t**>(arguments.data())));
+    std::printf("   %s, event %lu, source \"Halvern Client\":\n",
+                Narrow(EventTypeName(event.type)).c_str(),
+                static_cast<unsigned long>(event.id & 0xFFFF));
+    // The message's lines, indented; its final line end dropped.
+    const std::string message = Narrow(text);
+    for (size_t start = 0; start < message.size();) {
+      size_t end = message.find("\r\n", start);
+      if (end == std::string::npos) end = message.size();
+      const std::string line = message.substr(start, end - start);
+      std::printf("%s%s\n", line.empty() ? "" : "     ", line.c_str());
+      start = end + 2;
+    }
+  }
+  if (printed == 0) std::printf("   (none)\n");
+  return printed;
+}
+
 // The request of `kind` as it went over the wire ("\0" for each NUL), from the server's log
 // line "<date> <time> <sender> <request> -> <answer>".
 std::string Logged(const std::vector<std::string>& log, const char* kind) {
@@ -157,6 +205,7 @@ std::string Logged(const std::vector<std::string>& log, const char* kind) {
 
 int Run() {
   std::printf("== Halvern Client 3.5: live demonstration ==\n\n");
+  const ProcessOutput output;
   WriteDictionary();
   std::string error;
   if (!tool::ImportRegFile(kSamplePolicy, error)) {
@@ -182,6 +231,8 @@ int Run() {
   SetWinlogonValue("GinaDLL", "HVNC32.DLL");
   SetWinlogonValue("REM_GinaDLL", kProvider);
   WriteClientSettings({"SALES 127.0.0.1"}, server.port(), 2000, 0, 1);
+  // Refusals are written to the event log too, not only changes that go through unchecked.
+  SetClientNumber("EventLogLevel", 2);
 
   WinlogonBench bench;
   bench.ShowRealBoxes(ScreenshotBox, nullptr);
@@ -234,9 +285,29 @@ int Run() {
                              : "NOT accepted");
   std::printf("\nRequests the policy server received:\n");
   for (const std::string& line : log) std::printf("   %s\n", line.c_str());
+  std::printf("\nEvent log (Application), EventLogLevel 2:\n");
+  size_t shown = 0;
+  const size_t refusal_events = PrintNewEvents(output, &shown);
 
   server.Stop();
-  bool ok = run.intercepted && run.rejected && run.fields_emptied && run.closed && action == 6;
+  std::printf("\nThe policy server is stopped. jdoe changes the password again, to \"%s\":\n",
+              Narrow(kUnchecked).c_str());
+  DemoRun unchecked(gina, &bench);
+  gina->password_changes = 0;
+  int unchecked_action;
+  {
+    BackgroundThread driver(DriveTheUncheckedChange, &unchecked);
+    unchecked_action = bench.LoggedOnSAS();
+    driver.Join(120000);
+  }
+  std::printf("   %s\n", unchecked.closed && unchecked_action == 6
+                             ? "no server answered: the change went through unchecked"
+                             : "NOT as expected");
+  std::printf("\nEvent log (Application):\n");
+  const size_t warning_events = PrintNewEvents(output, &shown);
+
+  bool ok = run.intercepted && run.rejected && run.fields_emptied && run.closed && action == 6 &&
+            unchecked.closed && unchecked_action == 6 && refusal_events == 1 && warning_events == 1;
   std::printf("\nDemonstration %s.\n", ok ? "complete" : "FAILED");
   return ok ? 0 : 1;
 }
