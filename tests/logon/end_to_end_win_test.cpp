@@ -80,6 +80,7 @@ struct WeakThenStrong {
   uint32_t dialog_oks_before = 0;
   uint32_t dialog_oks_after_rejection = 99;
   bool closed = false;
+  const wchar_t* password = kWeak;  // what TypeWeakOnce types
 };
 
 void TypeWeakThenStrong(void* data) {
@@ -158,7 +159,7 @@ void TypeWeakOnce(void* data) {
   HWND dialog = driver.WaitForInterceptedDialog();
   run->intercepted = dialog != nullptr;
   if (dialog == nullptr) return;
-  driver.TypeAndConfirm(dialog, L"Old-pass-1", kWeak, kWeak);
+  driver.TypeAndConfirm(dialog, L"Old-pass-1", run->password, run->password);
   run->closed = WaitUntil([&] { return run->gina->password_changes == 1; });
 }
 
@@ -246,30 +247,17 @@ TEST_F(EndToEndTest, EveryWatchedCallWatchesAgain) {
 // Three changes a silent server lets through, each with its own password: one event, and none
 // of the passwords anywhere in what the process wrote.
 TEST_F(EndToEndTest, AFloodOfUncheckedChangesWritesOneEventAndNoPassword) {
-  const wchar_t* const passwords[] = {L"Xq7-first-typed", L"Xq7-second-typed", L"Xq7-third-typed"};
   StartServer("*\t*\t*\tsilent\n", 200);
   SetClientNumber("EventLogLevel", 2);
   StartWinlogon();
-  for (const wchar_t* password : passwords) {
+  for (const wchar_t* password : {L"Xq7-first-typed", L"Xq7-second-typed", L"Xq7-third-typed"}) {
     gina_->password_changes = 0;
-    struct Typing {
-      TestGinaControl* gina;
-      const wchar_t* password;
-      bool closed;
-    } typing{gina_, password, false};
-    BackgroundThread driver(
-        [](void* data) {
-          auto* run = static_cast<Typing*>(data);
-          DialogDriver dialogs(run->gina);
-          HWND dialog = dialogs.WaitForInterceptedDialog();
-          if (dialog == nullptr) return;
-          dialogs.TypeAndConfirm(dialog, L"Old-pass-1", run->password, run->password);
-          run->closed = WaitUntil([&] { return run->gina->password_changes == 1; });
-        },
-        &typing);
+    WeakThenStrong run(gina_, &bench_);
+    run.password = password;
+    BackgroundThread driver(TypeWeakOnce, &run);
     EXPECT_EQ(bench_.LoggedOnSAS(), 6);
     ASSERT_TRUE(driver.Join());
-    EXPECT_TRUE(typing.closed);
+    EXPECT_TRUE(run.closed);
   }
   EXPECT_EQ(Describe(output_.Events()),
             std::vector<std::wstring>{L"warning 2002: jdoe | SALES | 127.0.0.1 | 0"});

@@ -11,28 +11,24 @@ namespace {
 constexpr char kCallMarker[] = ":fixme:advapi:ReportEventW (";
 constexpr char kStringMarker[] = ":eventlog:ReportEventW L\"";
 
-// Wine's form of a wide string after its opening quote: \n \r \t \" \\ and \XXXX (4 hex digits)
-// for any other character outside printable ASCII; it ends at the closing quote.
-std::wstring DecodeDebugString(const std::string& text, size_t start) {
+// Wine's form of a wide string, from after its opening quote to the closing one: a backslash
+// before n, r, t, a quote or a backslash, and before 4 hex digits for any other character
+// outside printable ASCII.
+std::wstring DecodeDebugString(const std::string& text, size_t at) {
   std::wstring decoded;
-  for (size_t i = start; i < text.size() && text[i] != '"'; ++i) {
-    if (text[i] != '\\' || i + 1 >= text.size()) {
-      decoded += static_cast<wchar_t>(static_cast<unsigned char>(text[i]));
-      continue;
+  for (; at < text.size() && text[at] != '"'; ++at) {
+    char c = text[at];
+    if (c == '\\' && at + 1 < text.size()) {
+      c = text[++at];
+      if (c == 'n' || c == 'r' || c == 't') {
+        c = c == 'n' ? '\n' : c == 'r' ? '\r' : '\t';
+      } else if (c != '"' && c != '\\') {
+        decoded += static_cast<wchar_t>(std::strtoul(text.substr(at, 4).c_str(), nullptr, 16));
+        at += 3;
+        continue;
+      }
     }
-    const char next = text[++i];
-    if (next == 'n') {
-      decoded += L'\n';
-    } else if (next == 'r') {
-      decoded += L'\r';
-    } else if (next == 't') {
-      decoded += L'\t';
-    } else if (next == '"' || next == '\\') {
-      decoded += static_cast<wchar_t>(next);
-    } else {
-      decoded += static_cast<wchar_t>(std::strtoul(text.substr(i, 4).c_str(), nullptr, 16));
-      i += 3;
-    }
+    decoded += static_cast<wchar_t>(static_cast<unsigned char>(c));
   }
   return decoded;
 }
@@ -41,30 +37,23 @@ std::wstring DecodeDebugString(const std::string& text, size_t start) {
 
 std::vector<ReportedEvent> ParseReportedEvents(const std::string& output) {
   std::vector<ReportedEvent> events;
-  std::map<std::string, size_t> last_of_thread;  // Wine's thread id -> its last event
-  size_t line_start = 0;
-  while (line_start < output.size()) {
-    size_t line_end = output.find('\n', line_start);
-    if (line_end == std::string::npos) line_end = output.size();
-    const std::string line = output.substr(line_start, line_end - line_start);
-    line_start = line_end + 1;
+  std::map<std::string, size_t> last_of_thread;  // Wine's thread id: its last event
+  for (size_t start = 0, end; start < output.size(); start = end + 1) {
+    end = output.find('\n', start);
+    if (end == std::string::npos) end = output.size();
+    const std::string line = output.substr(start, end - start);
     const std::string thread = line.substr(0, line.find(':'));
-    size_t at = line.find(kCallMarker);
-    if (at != std::string::npos) {
+    if (size_t at = line.find(kCallMarker); at != std::string::npos) {
       // (handle,type,category,id,...)
       const size_t type_at = line.find(',', at) + 1;
       const size_t id_at = line.find(',', line.find(',', type_at) + 1) + 1;
-      ReportedEvent event;
-      event.type = static_cast<uint16_t>(std::strtoul(line.c_str() + type_at, nullptr, 16));
-      event.id = static_cast<uint32_t>(std::strtoul(line.c_str() + id_at, nullptr, 16));
       last_of_thread[thread] = events.size();
-      events.push_back(event);
-      continue;
-    }
-    at = line.find(kStringMarker);
-    auto owner = last_of_thread.find(thread);
-    if (at != std::string::npos && owner != last_of_thread.end()) {
-      events[owner->second].strings.push_back(
+      events.push_back({static_cast<uint16_t>(std::strtoul(&line[type_at], nullptr, 16)),
+                        static_cast<uint32_t>(std::strtoul(&line[id_at], nullptr, 16)),
+                        {}});
+    } else if (size_t at = line.find(kStringMarker);
+               at != std::string::npos && last_of_thread.count(thread) != 0) {
+      events[last_of_thread[thread]].strings.push_back(
           DecodeDebugString(line, at + sizeof(kStringMarker) - 1));
     }
   }
@@ -77,27 +66,23 @@ const wchar_t* EventTypeName(uint16_t type) {
                                          : L"information";
 }
 
-std::wstring Describe(const ReportedEvent& event) {
-  std::wstring text =
-      std::wstring(EventTypeName(event.type)) + L" " + std::to_wstring(event.id & 0xFFFF) + L":";
-  for (size_t i = 0; i < event.strings.size(); ++i)
-    text += (i == 0 ? L" " : L" | ") + event.strings[i];
-  return text;
-}
-
 std::vector<std::wstring> Describe(const std::vector<ReportedEvent>& events) {
   std::vector<std::wstring> lines;
-  for (const ReportedEvent& event : events) lines.push_back(Describe(event));
+  for (const ReportedEvent& event : events) {
+    std::wstring line = EventTypeName(event.type) + (L" " + std::to_wstring(event.id & 0xFFFF));
+    for (size_t i = 0; i < event.strings.size(); ++i)
+      line += (i == 0 ? L": " : L" | ") + event.strings[i];
+    lines.push_back(line);
+  }
   return lines;
 }
 
-ProcessOutput::ProcessOutput(const std::string& path) : path_(path) {
-  if (path_.empty()) {
-    const char* named = std::getenv("HVN_TEST_OUTPUT");
-    if (named != nullptr) path_ = named;
-  }
-  HANDLE file = ::CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
+ProcessOutput::ProcessOutput() {
+  const char* path = std::getenv("HVN_TEST_OUTPUT");
+  if (path == nullptr) return;
+  path_ = path;
+  HANDLE file = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
   start_ = ::GetFileSize(file, nullptr);
   ::CloseHandle(file);
@@ -105,8 +90,7 @@ ProcessOutput::ProcessOutput(const std::string& path) : path_(path) {
 }
 
 std::string ProcessOutput::Text() const {
-  if (!readable_) return "";
-  std::string text = ReadFileText(path_);
+  const std::string text = readable_ ? ReadFileText(path_) : "";
   return text.size() > start_ ? text.substr(start_) : "";
 }
 
