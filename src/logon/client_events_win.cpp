@@ -104,9 +104,11 @@ void WriteEvent(size_t kind, Insertions& insertions) {
   insertions.AddAnsi(count);
   // The event log is a service of its own: nothing it does may end Winlogon. The source is
   // registered for each event, since the service can start after Winlogon and a handle taken
-  // before would never reach it.
+  // before would never reach it. Its owner lives outside the guarded body, whose locals a
+  // fault abandons without their destructors.
+  UniqueEventSource source;
   RunGuarded([&] {
-    UniqueEventSource source(::RegisterEventSourceW(nullptr, platform::AsWide(kEventSourceNameW)));
+    source.Reset(::RegisterEventSourceW(nullptr, platform::AsWide(kEventSourceNameW)));
     if (!source.IsValid()) return;
     ::ReportEventW(source.Get(), event.type, 0, event.id, nullptr, insertions.count(), 0,
                    insertions.pointers(), nullptr);
