@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/ansi_text.h"
+#include "platform/ascii_text.h"
 
 namespace hvn {
 namespace {
@@ -14,10 +15,6 @@ bool IsSeparator(char c) {
 
 bool IsAsciiLetter(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-char AsciiUpper(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 // The lowest byte that follows a lead byte in any double-byte code page Windows has (932,
@@ -46,7 +43,7 @@ bool IsDeviceName(const char* segment, size_t length) {
   while (base > 0 && segment[base - 1] == ' ') --base;
   char upper[9];  // a device name has at most 8 characters
   if (base == 0 || base >= sizeof(upper)) return false;
-  for (size_t i = 0; i < base; ++i) upper[i] = AsciiUpper(segment[i]);
+  for (size_t i = 0; i < base; ++i) upper[i] = platform::AsciiToUpper(segment[i]);
   upper[base] = '\0';
   static const char* const kNames[] = {"CON",     "PRN",      "AUX",      "NUL",      "CONIN$",
                                        "CONOUT$", "CLOCK$",   "CONFIG$",  "EMMXXXX0", "XMSXXXX0",
@@ -127,7 +124,7 @@ DictionaryPathVerdict Canonicalize(const char* path, CanonicalWriter& writer) {
   size_t length = 0;
   if (IsAsciiLetter(p[0]) && p[1] == ':') {
     if (!IsSeparator(p[2])) return DictionaryPathVerdict::kNotAbsolute;  // "C:x": drive-relative
-    const char root[2] = {AsciiUpper(p[0]), ':'};
+    const char root[2] = {platform::AsciiToUpper(p[0]), ':'};
     if (!writer.Append(root, 2)) return DictionaryPathVerdict::kTooLong;
     p += 3;
   } else if (IsSeparator(p[0]) && IsSeparator(p[1])) {
