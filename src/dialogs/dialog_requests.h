@@ -52,9 +52,6 @@ void FetchForRecordedDialog(RequestKind kind, char16_t* reply);
 // FetchForRecordedDialog.
 void RequestPolicyMessage();
 
-// True when the record's reply buffer holds a reply (its first string is non-empty).
-bool HaveReply();
-
 // True when the host's settings ask for the policy message to be shown.
 bool PolicyMessageWanted();
 

@@ -55,11 +55,6 @@ void RequestPolicyMessage() {
   FetchForRecordedDialog(RequestKind::kPolicyMessage, reply);
 }
 
-bool HaveReply() {
-  const PasswordDialogState& state = DialogState();
-  return HasReply(state.Reply, sizeof(state.Reply));
-}
-
 bool PolicyMessageWanted() {
   const PasswordDialogState& state = DialogState();
   return state.Settings != nullptr && state.Settings->DisplayPolicyMessage != 0;

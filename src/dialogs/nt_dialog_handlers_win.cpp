@@ -65,22 +65,18 @@ void RefreshUserAndDomain(HWND dialog, const ChangeNtControlIds& ids) {
       CopyText(state.Domain, kDialogTextSize, domain);
       changed = true;
     }
-    // The names the query uses, as recorded.
-    CopyText(user_name, kDialogTextSize, state.UserName);
-    CopyText(domain, kDialogTextSize, state.Domain);
     owner = state.UserNameField;
   }
   if (!changed || !PolicyMessageWanted()) return;
-  char16_t request[kRequestCapacity] = {};
-  char16_t reply[kReplyBytes / sizeof(char16_t)] = {};
-  FetchReply(RequestKind::kPolicyMessage, domain, user_name, request, reply);
+  // Asked with the names as recorded.
+  char16_t reply[kReplyBytes / sizeof(char16_t)];
+  FetchForRecordedDialog(RequestKind::kPolicyMessage, reply);
+  if (!HasReply(reply, sizeof(reply))) return;
   {
     DialogStateLock lock;
-    KeepLastReply(request, reply);
-    if (!HaveReply()) return;
-    size_t length = platform::BoundedLength(state.Reply, std::size(state.Reply));
+    size_t length = platform::BoundedLength(reply, std::size(reply));
     if (length == platform::BoundedLength(state.LastPolicyMessage, kPolicyMessageSize) &&
-        std::memcmp(state.Reply, state.LastPolicyMessage, length * sizeof(char16_t)) == 0) {
+        std::memcmp(reply, state.LastPolicyMessage, length * sizeof(char16_t)) == 0) {
       return;  // the same text was shown last
     }
   }
