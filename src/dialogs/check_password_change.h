@@ -15,7 +15,8 @@ namespace hvn {
 // and the password fields emptied. The check works on copies on this thread's stack and holds
 // the dialog state's lock only while it copies the recorded names in and its last reply out,
 // so a fault inside it, caught by the host's crash guard, leaves no lock held. The password
-// texts and their copies in the check context are overwritten with zeros before it returns.
+// texts and their copies in the check context are overwritten with zeros as soon as the rules
+// are checked, before any report or rejection box.
 // A change let through unchecked (and why) or refused is handed to the host's report function
 // (PasswordDialogState::Report), before any rejection box; a mismatch of the two new
 // passwords, a password that passed every rule and a fault are not.

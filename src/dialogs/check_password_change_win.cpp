@@ -48,8 +48,8 @@ struct PasswordFields {
 // Everything one check works on. It lives on the checking thread's own stack: the record's
 // lock is taken only to copy the dialog's names in and the last reply out, never while the
 // check queries, parses and evaluates, and two checks never share it. The password texts are
-// cleared when the check returns; a fault that a crash guard catches abandons this with the
-// rest of the stack, which the guard overwrites.
+// cleared once the rules are checked, and again when the check returns; a fault that a crash
+// guard catches abandons this with the rest of the stack, which the guard overwrites.
 struct CheckWork {
   PasswordFields Fields = {};
   HWND RejectionOwner = nullptr;
@@ -71,7 +71,10 @@ struct CheckWork {
   CheckFinding Finding = CheckFinding::kRefused;
   char Detail[kCheckDetailSize] = {};
 
-  ~CheckWork() {
+  ~CheckWork() { ClearPasswords(); }
+
+  // Overwrites the typed texts and the context's copies of them with zeros.
+  void ClearPasswords() {
     platform::SecureZero(OldPassword, sizeof(OldPassword));
     platform::SecureZero(NewPassword, sizeof(NewPassword));
     platform::SecureZero(Confirm, sizeof(Confirm));
@@ -197,6 +200,8 @@ uint32_t CheckPasswordChange() {
   TakeRecordedDialog(work);
   ReadPasswordFields(work);
   uint32_t result = CheckTexts(work);
+  // The rules are checked: no password waits in memory for the report or the box.
+  work.ClearPasswords();
   KeepCheckResults(work);
   ReportFinding(work);
   if (result != 0) return result;

@@ -131,6 +131,11 @@ TEST_F(CheckFlowTest, RefusesAFailingPasswordWithTheServersText) {
     EXPECT_EQ(boxes[0].Style, 0x52010u) << kind.name;
     EXPECT_EQ(boxes[0].Host, kTestHost) << kind.name;
     EXPECT_EQ(boxes[0].Owner, fields.rejection_owner) << kind.name;
+    // No copy the check made of a password waits in its frames while the box is shown.
+    for (const std::u16string typed : {u"OldSecret1", u"sh\u00f6rt"}) {
+      const std::string bytes(reinterpret_cast<const char*>(typed.data()), typed.size() * 2);
+      EXPECT_EQ(boxes[0].Stack.find(bytes), std::string::npos) << kind.name;
+    }
     std::vector<std::string> expected = {
         WireRequest({u"30_POLICY", Domain(kind), User(kind)}),
         WireRequest({u"30_REJECTION_MESSAGE", Domain(kind), User(kind), u"2600", u""})};

@@ -52,7 +52,12 @@ void ClearRecordedBoxes() {
 }
 
 int WINAPI RecordingMessageBox(HANDLE host, HWND owner, LPWSTR text, LPWSTR title, UINT style) {
-  g_boxes.Add({host, owner, FromWide(text), FromWide(title), style});
+  // From this frame to the thread's stack base (fs:4): what every caller still holds.
+  const char* low;
+  const char* base;
+  asm volatile("movl %%esp, %0" : "=r"(low));
+  asm volatile("movl %%fs:4, %0" : "=r"(base));
+  g_boxes.Add({host, owner, FromWide(text), FromWide(title), style, std::string(low, base)});
   return IDOK;
 }
 

@@ -24,6 +24,7 @@ struct RecordedBox {
   std::u16string Text;
   std::u16string Title;
   UINT Style;
+  std::string Stack;  // the live stack of the thread that showed it, from the service up
 };
 
 // Every message box shown through the service, in order.
