@@ -36,6 +36,8 @@ struct Script {
 TEST(WaitForReply, StrictWaitPassesOverErrorReportsAndDrainsAtItsDeadline) {
   const Arrival kReport = Arrival::kErrorReport;
   const Arrival kReply = Arrival::kReply;
+  const Events report_then_reply = {{10, kReport}, {60, kReply}};
+  const Events reports_only = {{10, kReport}, {20, kReport}};
   Events behind(5, {0, Arrival::kOtherSender});
   behind.push_back({0, kReply});
   Events flood(200, {0, Arrival::kOtherSender});
@@ -50,31 +52,14 @@ TEST(WaitForReply, StrictWaitPassesOverErrorReportsAndDrainsAtItsDeadline) {
     uint32_t ended_at;  // the script's clock when the wait ended
   };
   const Case cases[] = {
-      {"error report, then the reply",
-       true,
-       {{10, kReport}, {60, kReply}},
-       0,
-       WaitEnd::kReply,
-       1,
-       60},
-      {"error reports only: the whole time-out",
-       true,
-       {{10, kReport}, {20, kReport}},
-       0,
-       WaitEnd::kTimedOut,
-       2,
-       100},
+      {"error report, then the reply", true, report_then_reply, 0, WaitEnd::kReply, 1, 60},
+      {"error reports only: the whole time-out", true, reports_only, 0, WaitEnd::kTimedOut, 2, 100},
       {"reply queued behind datagrams dropped past the deadline", true, behind, 30, WaitEnd::kReply,
        5, 180},
       {"a flood at the deadline, drained no further than the limit", true, flood, 30,
        WaitEnd::kTimedOut, 68, 68 * 30},
-      {"unchecked: an error report ends the wait",
-       false,
-       {{10, kReport}, {60, kReply}},
-       0,
-       WaitEnd::kReceiveFailed,
-       0,
-       10},
+      {"unchecked: an error report ends the wait", false, report_then_reply, 0,
+       WaitEnd::kReceiveFailed, 0, 10},
   };
   for (const Case& c : cases) {
     Script script{c.events, c.cost};
