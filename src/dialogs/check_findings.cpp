@@ -1,5 +1,6 @@
 #include "dialogs/check_findings.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "dialogs/recognition_triples.h"
@@ -24,12 +25,8 @@ void Append(char (&out)[kCheckDetailSize], size_t& used, const char* text) {
 
 void AppendCode(char (&out)[kCheckDetailSize], size_t& used, uint32_t code) {
   char digits[12];
-  size_t count = 0;
-  do {
-    digits[sizeof(digits) - 1 - count++] = static_cast<char>('0' + code % 10);
-    code /= 10;
-  } while (code != 0 && count < sizeof(digits));
-  Append(out, used, digits + sizeof(digits) - count, count);
+  std::snprintf(digits, sizeof(digits), "%lu", static_cast<unsigned long>(code));
+  Append(out, used, digits);
 }
 
 // Why the dictionary rule could not be evaluated: its own diagnostic without the prefix and
