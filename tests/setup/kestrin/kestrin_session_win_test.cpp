@@ -84,7 +84,7 @@ const char* const kSystemFiles[] = {"HVNC32.DLL", "HVNC9X.EXE", "HVNC9X.DLL", "A
 
 // What another process does meanwhile.
 enum Situation : unsigned {
-  kConfigBeingWritten = 1,  // holds HVNCLNT.CFG open for writing: it exists but cannot be read
+  kConfigBeingWritten = 1,  // holds HVNCLNT.CFG open for writing: it is read, not deleted
   kClientInUse = 2,         // holds HVNC32.DLL open, as a Winlogon that loaded it does
   kSettingsUnwritable = 4,  // the product key is volatile, so the settings key cannot be made
   kWinlogonUnwritable = 8,  // the Winlogon key's access list denies setting values
