@@ -53,25 +53,16 @@ struct Tracked {
   const char* key;
   const char* name;
 };
+// clang-format off
 enum TrackedValue {
-  kPackages,
-  kGina,
-  kRemGina,
-  kServers,
-  kTimeout,
-  kStartupEntry,
-  kEventMessageFile,
-  kEventTypes,
+  kPackages, kGina, kRemGina, kServers, kTimeout, kStartupEntry, kEventMessageFile, kEventTypes,
   kTrackedCount
 };
-const Tracked kTracked[kTrackedCount] = {{kLsaKey, "Notification Packages"},
-                                         {kWinlogonKey, "GinaDLL"},
-                                         {kWinlogonKey, "REM_GinaDLL"},
-                                         {kSettingsKey, "HVServers"},
-                                         {kSettingsKey, "Timeout"},
-                                         {kRunServicesKey, "HVNc9x"},
-                                         {kEventSourceKey, "EventMessageFile"},
-                                         {kEventSourceKey, "TypesSupported"}};
+const Tracked kTracked[kTrackedCount] = {
+    {kLsaKey, "Notification Packages"}, {kWinlogonKey, "GinaDLL"}, {kWinlogonKey, "REM_GinaDLL"},
+    {kSettingsKey, "HVServers"}, {kSettingsKey, "Timeout"}, {kRunServicesKey, "HVNc9x"},
+    {kEventSourceKey, "EventMessageFile"}, {kEventSourceKey, "TypesSupported"}};
+// clang-format on
 
 // Files in the system directory.
 enum SystemFile : unsigned {
