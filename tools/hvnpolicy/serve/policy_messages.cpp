@@ -13,20 +13,13 @@ const char16_t kDefaultPolicyTemplate[] = u"Password policy for {user} of {domai
 const char16_t kDefaultRejectionTemplate[] =
     u"Your new password does not meet the password policy of {domain}:{nl}{rules}";
 
+// The rule's own policy or rejection text ("2600msg_Pol", "2600msg_Rej"), from the field table.
 const char* RuleText(const PasswordPolicy& policy, size_t index, bool rejection) {
-  const char* const policy_texts[kRuleCount] = {
-      policy.rule1000.msg_Pol, policy.rule2000.msg_Pol, policy.rule2100.msg_Pol,
-      policy.rule2200.msg_Pol, policy.rule2300.msg_Pol, policy.rule2400.msg_Pol,
-      policy.rule2500.msg_Pol, policy.rule2600.msg_Pol, policy.rule2700.msg_Pol,
-      policy.rule2800.msg_Pol, policy.rule2900.msg_Pol, policy.rule3000.msg_Pol,
-      policy.rule3100.msg_Pol};
-  const char* const rejection_texts[kRuleCount] = {
-      policy.rule1000.msg_Rej, policy.rule2000.msg_Rej, policy.rule2100.msg_Rej,
-      policy.rule2200.msg_Rej, policy.rule2300.msg_Rej, policy.rule2400.msg_Rej,
-      policy.rule2500.msg_Rej, policy.rule2600.msg_Rej, policy.rule2700.msg_Rej,
-      policy.rule2800.msg_Rej, policy.rule2900.msg_Rej, policy.rule3000.msg_Rej,
-      policy.rule3100.msg_Rej};
-  return rejection ? rejection_texts[index] : policy_texts[index];
+  const PolicyFieldType type =
+      rejection ? PolicyFieldType::kRejectionMessage : PolicyFieldType::kPolicyMessage;
+  for (const PolicyField& row : PolicyFields())
+    if (row.rule == kRuleCodes[index] && row.type == type) return FieldOf<const char*>(policy, row);
+  return nullptr;
 }
 
 // The message as it is written: never more than kMaxMessageCharacters, whatever is appended.
