@@ -68,13 +68,18 @@ class LineReader {
 
   // Stores the next line with its LF (when it has one) and a terminator in `line`, and its
   // length in `length`. kEnd at the end of the file or on a read error (see failed());
-  // kTooLong, with nothing stored, for a line of more than kConfigLineLength characters.
+  // kTooLong, with `line` empty and `length` 0, for a line of more than kConfigLineLength
+  // characters.
   LineRead Next(char (&line)[kConfigLineLength + 2], size_t* length) {
     size_t count = 0;
     int byte;
     while ((byte = Peek()) >= 0) {
       Take();
-      if (byte != '\n' && count == kConfigLineLength) return LineRead::kTooLong;
+      if (byte != '\n' && count == kConfigLineLength) {
+        line[0] = '\0';
+        *length = 0;
+        return LineRead::kTooLong;
+      }
       line[count++] = static_cast<char>(byte);
       if (byte == '\n') break;
     }

@@ -84,6 +84,8 @@ ActivationResult DeactivateLogonChain(HKEY root) {
   CopyName(chain.GinaDLL, chain.REM_GinaDLL);
   chain.REM_GinaDLL[0] = '\0';
 
+  // Without the system directory a bare saved name cannot be looked for: nothing is written,
+  // rather than the saved provider being dropped as if its file were gone.
   char directory[kSystemDirectorySize];
   UINT length = ::GetSystemDirectoryA(directory, sizeof(directory));
   if (length == 0 || length >= sizeof(directory)) return ActivationResult::kWriteFailure;

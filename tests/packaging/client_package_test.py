@@ -24,7 +24,8 @@ CONFIG = "# policy servers\nDOM CORP dc1 dc2\nTimeout 3000\n"
 SOURCE = expand(r"%SystemRoot%\System32\HVNc32.dll")  # the client's event source
 ACTIVE = dict(HVServers=multi("CORP dc1 dc2"), Timeout=dword(3000), products=["current"])
 ACME = dict(GinaDLL=sz("ACMEGINA.DLL"), files=["ACMEGINA.DLL"])  # another logon provider
-AHEAD = dict(GinaDLL=sz("HVNC32.DLL"), REM_GinaDLL=sz("ACMEGINA.DLL"), files=FILES[0:4:3])
+AHEAD = dict(GinaDLL=sz("HVNC32.DLL"), REM_GinaDLL=sz("ACMEGINA.DLL"),
+             files=["HVNc32.dll", "ACMEGINA.DLL"])  # the client in front of it
 # Name, Windows version, the machine before, the steps, the machine after (None: as before).
 # A step installs a package with a configuration beside it (None: none), removes it, or sets
 # registry values as another product does. "files" are present, "products" installed.
@@ -45,7 +46,8 @@ CASES = [
      [install("DOM CORP\nTimeout 3000\n", 1603)],
      dict(ACME, Timeout=dword(5000), files=["ACMEGINA.DLL", "../HVNCLNT.CFG"])),
     ("Win98Install", "win98", {}, [install(CONFIG)],
-     dict(ACTIVE, HVNc9x=sz(r"C:\windows\system32\HVNC9X.EXE"), files=FILES[1:3])),
+     dict(ACTIVE, HVNc9x=sz(r"C:\windows\system32\HVNC9X.EXE"),
+          files=["HVNc9x.dll", "HVNc9x.exe"])),
     ("Win98Removal", "win98", {}, [install(CONFIG), remove()],
      dict(HVServers=multi("CORP dc1 dc2"))),
     ("XpUpgradeKeepsChainAndSettings", "winxp", ACME,

@@ -206,7 +206,11 @@ TEST_F(LogonChainTest, RecursiveLoadTestLooksAtTheHeadOnlyWhileTheClientIsInUse)
   }
 }
 
-TEST(FileExists, IsTrueOnlyForAnExistingFileNamedWhole) {
+// A file exists only when named whole; it is in use only while another process holds it (a
+// sharing violation). The host's /proc/sys/kernel/osrelease can be read but not written, even by
+// root: it stands for a read-only copy of the client library, whose refused write access says
+// nothing about who holds it.
+TEST(SystemFiles, FileExistsAndIsFileInUse) {
   SystemFile provider(kTestProvider);
   char directory[MAX_PATH];
   ASSERT_NE(::GetSystemDirectoryA(directory, sizeof(directory)), 0u);
@@ -215,13 +219,23 @@ TEST(FileExists, IsTrueOnlyForAnExistingFileNamedWhole) {
     bool exists;
   } rows[] = {
       {provider.path(), true},
+      {"Z:\\proc\\sys\\kernel\\osrelease", true},
       {"", false},
       {directory, false},  // a folder is no file
       {provider.path() + ".missing", false},
       {std::string(directory) + "\\" + std::string(MAX_PATH, 'x'), false},
   };
-  for (const Row& row : rows) EXPECT_EQ(FileExists(row.path.c_str()), row.exists) << row.path;
+  for (const Row& row : rows) {
+    EXPECT_EQ(FileExists(row.path.c_str()), row.exists) << row.path;
+    EXPECT_FALSE(IsFileInUse(row.path.c_str())) << row.path;
+  }
   EXPECT_FALSE(FileExists(nullptr));
+  // Held as a process that loaded the library holds it.
+  HANDLE held = ::CreateFileA(provider.path().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(IsFileInUse(provider.path().c_str()));
+  ::CloseHandle(held);
 
   // A path that would not fit is refused, never cut to a name of another file.
   char small[8];
@@ -231,24 +245,6 @@ TEST(FileExists, IsTrueOnlyForAnExistingFileNamedWhole) {
   size_t needed = std::strlen(directory) + 1 + std::strlen(kTestProvider) + 1;
   EXPECT_TRUE(SystemDirectoryPath(kTestProvider, exact, needed));
   EXPECT_FALSE(SystemDirectoryPath(kTestProvider, exact, needed - 1));
-}
-
-// Only a sharing violation counts as in use. The host's /proc/sys/kernel/osrelease can be read
-// but not written, even by root: it stands for a read-only copy of the client library, whose
-// refused write access says nothing about who holds it.
-TEST(IsFileInUse, OnlyASharingViolationMeansInUse) {
-  SystemFile provider(kTestProvider);
-  const char kReadOnly[] = "Z:\\proc\\sys\\kernel\\osrelease";
-  ASSERT_TRUE(FileExists(kReadOnly));
-  EXPECT_FALSE(IsFileInUse(kReadOnly));
-  EXPECT_FALSE(IsFileInUse(provider.path().c_str()));
-  EXPECT_FALSE(IsFileInUse((provider.path() + ".missing").c_str()));
-  // Held as a process that loaded the library holds it.
-  HANDLE held = ::CreateFileA(provider.path().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  EXPECT_TRUE(IsFileInUse(provider.path().c_str()));
-  ::CloseHandle(held);
 }
 
 }  // namespace

@@ -71,7 +71,7 @@ enum class Obstacle {
   kWinlogonUnwritable,  // everyone denied setting values in the Winlogon key
   kSettingsUnwritable,  // everyone denied setting values in the settings key
   kLibraryHeldOpen,     // another process holds the client library open
-  kEarlierInstall,      // settings (and on 98 the start-up entry) of an earlier install
+  kEarlierInstall,      // an earlier install's settings, and start-up entry (98) or event source
 };
 
 struct DravinCase {

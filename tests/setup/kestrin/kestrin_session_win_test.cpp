@@ -53,25 +53,16 @@ struct Tracked {
   const char* key;
   const char* name;
 };
+// clang-format off
 enum TrackedValue {
-  kPackages,
-  kGina,
-  kRemGina,
-  kServers,
-  kTimeout,
-  kStartupEntry,
-  kEventMessageFile,
-  kEventTypes,
+  kPackages, kGina, kRemGina, kServers, kTimeout, kStartupEntry, kEventMessageFile, kEventTypes,
   kTrackedCount
 };
-const Tracked kTracked[kTrackedCount] = {{kLsaKey, "Notification Packages"},
-                                         {kWinlogonKey, "GinaDLL"},
-                                         {kWinlogonKey, "REM_GinaDLL"},
-                                         {kSettingsKey, "HVServers"},
-                                         {kSettingsKey, "Timeout"},
-                                         {kRunServicesKey, "HVNc9x"},
-                                         {kEventSourceKey, "EventMessageFile"},
-                                         {kEventSourceKey, "TypesSupported"}};
+const Tracked kTracked[kTrackedCount] = {
+    {kLsaKey, "Notification Packages"}, {kWinlogonKey, "GinaDLL"}, {kWinlogonKey, "REM_GinaDLL"},
+    {kSettingsKey, "HVServers"}, {kSettingsKey, "Timeout"}, {kRunServicesKey, "HVNc9x"},
+    {kEventSourceKey, "EventMessageFile"}, {kEventSourceKey, "TypesSupported"}};
+// clang-format on
 
 // Files in the system directory.
 enum SystemFile : unsigned {
@@ -84,7 +75,7 @@ const char* const kSystemFiles[] = {"HVNC32.DLL", "HVNC9X.EXE", "HVNC9X.DLL", "A
 
 // What another process does meanwhile.
 enum Situation : unsigned {
-  kConfigBeingWritten = 1,  // holds HVNCLNT.CFG open for writing: it exists but cannot be read
+  kConfigBeingWritten = 1,  // holds HVNCLNT.CFG open for writing: it is read, not deleted
   kClientInUse = 2,         // holds HVNC32.DLL open, as a Winlogon that loaded it does
   kSettingsUnwritable = 4,  // the product key is volatile, so the settings key cannot be made
   kWinlogonUnwritable = 8,  // the Winlogon key's access list denies setting values
