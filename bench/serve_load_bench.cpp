@@ -8,6 +8,7 @@
 //      answered, and the 99th percentile of their latency be at most 100 ms;
 //   3. the server's peak memory (its maximum resident set).
 // Prints the figures and whether each target is met; the exit status is 0 when all are.
+#include <arpa/inet.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -18,13 +19,13 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "base/udp_socket.h"
+#include "base/utf8_text.h"
 
 extern char** environ;
 
@@ -96,13 +97,9 @@ std::string StoreText() {
   return text;
 }
 
+// The UTF-16LE bytes of an ASCII text (NULs included).
 std::string Datagram(const std::string& ascii_with_nuls) {
-  std::string bytes;
-  for (char c : ascii_with_nuls) {
-    bytes += c;
-    bytes += '\0';
-  }
-  return bytes;
+  return hvn::tool::Utf16LeBytes(std::u16string(ascii_with_nuls.begin(), ascii_with_nuls.end()));
 }
 
 // The requests the client asks in turn: the four kinds, for group members and others.
@@ -135,22 +132,12 @@ struct Phase {
   }
 };
 
-uint32_t Address(const char* dotted) {
-  unsigned a, b, c, d;
-  std::sscanf(dotted, "%u.%u.%u.%u", &a, &b, &c, &d);
-  const unsigned char bytes[4] = {static_cast<unsigned char>(a), static_cast<unsigned char>(b),
-                                  static_cast<unsigned char>(c), static_cast<unsigned char>(d)};
-  uint32_t address;
-  std::memcpy(&address, bytes, 4);
-  return address;
-}
-
 // One client asking in turn until the phase's time or count runs out.
 Phase AskInTurn(uint16_t port) {
   hvn::tool::UdpSocket client;
   Phase phase;
   if (client.Open("127.0.0.1", 0) != 0) return phase;
-  const hvn::tool::UdpPeer server{Address("127.0.0.1"), port};
+  const hvn::tool::UdpPeer server{::inet_addr("127.0.0.1"), port};
   const std::vector<std::string> requests = Requests();
   std::vector<char> reply(8192);
   const auto started = Clock::now();
@@ -175,7 +162,7 @@ Phase AskInTurn(uint16_t port) {
 void SendJunk(uint16_t port, std::atomic<bool>& stop, long& sent) {
   hvn::tool::UdpSocket junk;
   if (junk.Open("127.0.0.2", 0) != 0) return;
-  const hvn::tool::UdpPeer server{Address("127.0.0.1"), port};
+  const hvn::tool::UdpPeer server{::inet_addr("127.0.0.1"), port};
   const std::string unknown = Datagram(std::string("30_OTHER") + '\0' + "CORP" + '\0' + "x" + '\0');
   const auto started = Clock::now();
   while (!stop) {

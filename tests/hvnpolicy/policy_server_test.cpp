@@ -110,10 +110,7 @@ class PolicyServerTest : public ::testing::Test {
     std::vector<std::string> args = {"--key",       kRoot,      "--bind",      "127.0.0.1",
                                      "--port",      "0",        "--port-file", port_file_,
                                      "--stop-file", stop_file_, "--log",       log_file_};
-#ifndef _WIN32
-    // Natively the policies come from the registry file; on Windows SetUp stored them.
-    args.insert(args.end(), {"--reg", dir_.path() + "/policies.reg"});
-#endif
+    if (!reg_file_.empty()) args.insert(args.end(), {"--reg", reg_file_});
     args.insert(args.end(), options.begin(), options.end());
     server_ = std::make_unique<test::TestThread>([args] { RunServe(args); });
     std::string port;
@@ -150,11 +147,22 @@ class PolicyServerTest : public ::testing::Test {
     return Log().find(part) != std::string::npos;
   }
   // The server as a socket's peer (127.0.0.1 in network order, on a little-endian host).
-  UdpPeer Server() const {
-    return UdpPeer{0x0100007F, static_cast<uint16_t>(live_.port)};
+  UdpPeer Server() const { return UdpPeer{0x0100007F, static_cast<uint16_t>(live_.port)}; }
+  // The first record of the running server's policy for `user` of SALES, as a client asks.
+  std::u16string AskPolicy(const char16_t* user) {
+    std::vector<char16_t> request(kRequestCapacity);
+    std::vector<char16_t> reply(kReplyBytes / 2);
+    FormatRequest(RequestKind::kPolicy, request.data(), request.size(), u"SALES", user);
+    AskServer(live_, u"SALES", request.data(), reply.data(), kReplyBytes);
+    return reply.data();
   }
 
   test::TempDir dir_;
+#ifdef _WIN32
+  const std::string reg_file_;  // on Windows SetUp stored the policies in the registry
+#else
+  const std::string reg_file_ = dir_.path() + "/policies.reg";  // natively read from the file
+#endif
   const std::string port_file_ = dir_.path() + "/port";
   const std::string stop_file_ = dir_.path() + "/stop";
   const std::string log_file_ = dir_.path() + "/requests.log";
@@ -377,11 +385,7 @@ TEST_F(PolicyServerTest, ServeDropsJunkAndReadsItsPoliciesAgainOnlyWhenChanged) 
   dir_.WriteFile("policies.reg", std::string(kPolicies) + "not a line of a registry file\r\n");
 #endif
   ASSERT_TRUE(LogShowsWhileAsking("the last good ones keep answering", admins));
-  std::vector<char16_t> request(kRequestCapacity);
-  std::vector<char16_t> reply(kReplyBytes / 2);
-  FormatRequest(RequestKind::kPolicy, request.data(), request.size(), u"SALES", u"alice");
-  AskServer(live_, u"SALES", request.data(), reply.data(), kReplyBytes);
-  EXPECT_EQ(std::u16string(reply.data()), u"2600\t14\t0\t0");
+  EXPECT_EQ(AskPolicy(u"alice"), u"2600\t14\t0\t0");
 
   // The edit mended, with the Admins policy gone.
   std::string mended = kPolicies;
@@ -393,8 +397,7 @@ TEST_F(PolicyServerTest, ServeDropsJunkAndReadsItsPoliciesAgainOnlyWhenChanged) 
   dir_.WriteFile("policies.reg", mended);
 #endif
   ASSERT_TRUE(LogShowsWhileAsking("policies read again: 2 from", admins));
-  AskServer(live_, u"SALES", request.data(), reply.data(), kReplyBytes);
-  EXPECT_NE(std::u16string(reply.data()), u"2600\t14\t0\t0");
+  EXPECT_EQ(AskPolicy(u"alice").rfind(u"1000\t", 0), 0u);  // Everyone's now, no longer Admins'
   StopServe();
   const std::string log = Log();
   // Ten junk datagrams in a row: one line, or two if a second passed while they came.
@@ -420,11 +423,7 @@ TEST_F(PolicyServerTest, ServeLimitsTheRepliesOfEachSender) {
   EXPECT_GE(answered, 3);
   EXPECT_LE(answered, 5);
 
-  std::vector<char16_t> question(kRequestCapacity);
-  std::vector<char16_t> answer(kReplyBytes / 2);
-  FormatRequest(RequestKind::kPolicy, question.data(), question.size(), u"SALES", u"alice");
-  AskServer(live_, u"SALES", question.data(), answer.data(), kReplyBytes);
-  EXPECT_EQ(std::u16string(answer.data()), u"2600\t14\t0\t0");
+  EXPECT_EQ(AskPolicy(u"alice"), u"2600\t14\t0\t0");
   StopServe();
 #ifndef _WIN32
   // (Wine sends from 127.0.0.1 whatever loopback address the socket is bound to.)
@@ -461,13 +460,7 @@ struct ScriptedSocket {
 };
 
 TEST_F(PolicyServerTest, ServeGoesOnAfterEveryReceiveAndSendError) {
-  ServedPolicies policies(
-#ifdef _WIN32
-      "",
-#else
-      dir_.path() + "/policies.reg",
-#endif
-      kRoot);
+  ServedPolicies policies(reg_file_, kRoot);
   std::string error;
   ASSERT_TRUE(policies.Load(error)) << error;
   const std::string request = Utf16LeBytes(std::u16string(u"30_POLICY\0SALES\0jdoe\0", 21));

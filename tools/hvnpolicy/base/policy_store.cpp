@@ -124,10 +124,9 @@ bool PolicyStore::Load(HKEY root, const std::string& path, std::string& error) {
   return true;
 }
 
-bool PolicyStore::ReadGroups(HKEY root, const std::string& groups_path) {
+void PolicyStore::ReadGroups(HKEY root, const std::string& groups_path) {
   platform::UniqueKey groups_key;
-  if (::RegOpenKeyExA(root, groups_path.c_str(), 0, KEY_READ, groups_key.Receive()) != 0)
-    return false;
+  if (::RegOpenKeyExA(root, groups_path.c_str(), 0, KEY_READ, groups_key.Receive()) != 0) return;
   std::vector<char> members(kMembersSize + 2);
   for (DWORD index = 0;; ++index) {
     char name[kNameSize];
@@ -141,7 +140,6 @@ bool PolicyStore::ReadGroups(HKEY root, const std::string& groups_path) {
     if (rc != 0) break;
     groups_[Upper(std::string(name, name_length))] = Names(members.data(), size);
   }
-  return true;
 }
 
 const StoredPolicy* PolicyStore::Select(const std::u16string& domain,

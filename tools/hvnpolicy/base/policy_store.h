@@ -57,7 +57,8 @@ class PolicyStore {
   const std::vector<std::unique_ptr<StoredPolicy>>& Policies() const { return policies_; }
 
  private:
-  bool ReadGroups(HKEY root, const std::string& groups_path);
+  // Reads the members of every group of `groups_path` into groups_ (none when it is missing).
+  void ReadGroups(HKEY root, const std::string& groups_path);
 
   std::vector<std::unique_ptr<StoredPolicy>> policies_;  // in name order, ignoring case
   std::map<std::string, NameSet> groups_;                // GROUP -> its members

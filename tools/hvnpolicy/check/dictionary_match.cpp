@@ -11,6 +11,8 @@ namespace hvn::tool {
 namespace {
 
 constexpr size_t kKeyUnits = 256;  // as the rule: 255 units and the terminator
+// The longest key asked, a wildcard entry "!!" + a whole form + "*!!", fits the candidate.
+static_assert(2 + (kKeyUnits - 1) + 3 <= kMaxDictionaryKeyUnits, "candidate keys fit");
 
 // One form of the password and its reversal.
 template <typename Unit>

@@ -406,11 +406,7 @@ bool MakeEntry(const std::string& line, bool utf16_input, DictionaryEncoding enc
       reason = LineNote(word.size(), "characters, longer than the 126 a dictionary line holds");
       return false;
     }
-    entry.clear();
-    for (char16_t c : word) {
-      entry += static_cast<char>(c & 0xFF);
-      entry += static_cast<char>(c >> 8);
-    }
+    entry = Utf16LeBytes(word);
     return true;
   }
   entry = ToAnsi(word);

@@ -1,6 +1,9 @@
 #include "serve/policy_messages.h"
 
 #include <algorithm>
+#include <iterator>
+#include <string_view>
+#include <utility>
 
 #include "base/rule_description.h"
 #include "base/utf8_text.h"
@@ -13,20 +16,13 @@ const char16_t kDefaultPolicyTemplate[] = u"Password policy for {user} of {domai
 const char16_t kDefaultRejectionTemplate[] =
     u"Your new password does not meet the password policy of {domain}:{nl}{rules}";
 
+// The rule's own policy or rejection text ("2600msg_Pol", "2600msg_Rej"), from the field table.
 const char* RuleText(const PasswordPolicy& policy, size_t index, bool rejection) {
-  const char* const policy_texts[kRuleCount] = {
-      policy.rule1000.msg_Pol, policy.rule2000.msg_Pol, policy.rule2100.msg_Pol,
-      policy.rule2200.msg_Pol, policy.rule2300.msg_Pol, policy.rule2400.msg_Pol,
-      policy.rule2500.msg_Pol, policy.rule2600.msg_Pol, policy.rule2700.msg_Pol,
-      policy.rule2800.msg_Pol, policy.rule2900.msg_Pol, policy.rule3000.msg_Pol,
-      policy.rule3100.msg_Pol};
-  const char* const rejection_texts[kRuleCount] = {
-      policy.rule1000.msg_Rej, policy.rule2000.msg_Rej, policy.rule2100.msg_Rej,
-      policy.rule2200.msg_Rej, policy.rule2300.msg_Rej, policy.rule2400.msg_Rej,
-      policy.rule2500.msg_Rej, policy.rule2600.msg_Rej, policy.rule2700.msg_Rej,
-      policy.rule2800.msg_Rej, policy.rule2900.msg_Rej, policy.rule3000.msg_Rej,
-      policy.rule3100.msg_Rej};
-  return rejection ? rejection_texts[index] : policy_texts[index];
+  const PolicyFieldType type =
+      rejection ? PolicyFieldType::kRejectionMessage : PolicyFieldType::kPolicyMessage;
+  for (const PolicyField& row : PolicyFields())
+    if (row.rule == kRuleCodes[index] && row.type == type) return FieldOf<const char*>(policy, row);
+  return nullptr;
 }
 
 // The message as it is written: never more than kMaxMessageCharacters, whatever is appended.
@@ -89,36 +85,25 @@ void WriteRules(const Placeholders& values, MessageText& out) {
 // Writes `text` with its placeholders replaced, stopping as soon as `out` is full.
 void Expand(const std::u16string& text, const Placeholders& values, bool with_rules,
             MessageText& out) {
-  const std::pair<const char16_t*, const std::u16string*> names[] = {
-      {u"{user}", &values.user},
-      {u"{domain}", &values.domain},
-      {u"{policy}", &values.policy},
-      {u"{codes}", &values.codes},
+  static const std::u16string kLineBreak = u"\n";
+  const std::pair<std::u16string_view, const std::u16string*> names[] = {
+      {u"{user}", &values.user},   {u"{domain}", &values.domain}, {u"{policy}", &values.policy},
+      {u"{codes}", &values.codes}, {u"{nl}", &kLineBreak},
   };
+  const std::u16string_view rules = u"{rules}";
   for (size_t i = 0; i < text.size() && !out.Full();) {
-    if (text[i] == u'{') {
-      auto at = [&](const std::u16string& name) { return text.compare(i, name.size(), name) == 0; };
-      bool replaced = false;
-      for (const auto& [name, value] : names) {
-        if (at(name)) {
-          out.Append(*value);
-          i += std::char_traits<char16_t>::length(name);
-          replaced = true;
-          break;
-        }
-      }
-      if (!replaced && at(u"{nl}")) {
-        out.Append(u'\n');
-        i += 4;
-        replaced = true;
-      } else if (!replaced && with_rules && at(u"{rules}")) {
-        WriteRules(values, out);
-        i += 7;
-        replaced = true;
-      }
-      if (replaced) continue;
+    auto at = [&](std::u16string_view name) { return text.compare(i, name.size(), name) == 0; };
+    const auto named = std::find_if(std::begin(names), std::end(names),
+                                    [&](const auto& n) { return at(n.first); });
+    if (named != std::end(names)) {
+      out.Append(*named->second);
+      i += named->first.size();
+    } else if (with_rules && at(rules)) {
+      WriteRules(values, out);
+      i += rules.size();
+    } else {
+      out.Append(text[i++]);
     }
-    out.Append(text[i++]);
   }
 }
 

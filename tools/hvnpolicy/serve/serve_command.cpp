@@ -4,7 +4,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <memory>
 
 #include "base/command_line.h"
@@ -133,14 +132,14 @@ int RunServe(const std::vector<std::string>& args) {
       !WriteWhole(parsed.Get("--port-file"), std::to_string(socket.Port()) + "\n"))
     return Usage("cannot write the port file " + parsed.Get("--port-file"));
 
-  const std::time_t started = std::time(nullptr);
+  // A monotonic clock: setting the system's clock back does not end the lifetime early.
+  const auto started = std::chrono::steady_clock::now();
   const std::string stop_file = parsed.Get("--stop-file");
-  auto looked = std::chrono::steady_clock::now() - std::chrono::seconds(1);
+  auto looked = started - std::chrono::seconds(1);
   auto running = [&] {
-    if (lifetime != 0 && static_cast<unsigned long>(std::time(nullptr) - started) >= lifetime)
-      return false;
-    // The stop file is looked for every 100 ms at most, not for every datagram.
     const auto now = std::chrono::steady_clock::now();
+    if (lifetime != 0 && now - started >= std::chrono::seconds(lifetime)) return false;
+    // The stop file is looked for every 100 ms at most, not for every datagram.
     if (stop_file.empty() || now - looked < std::chrono::milliseconds(100)) return true;
     looked = now;
     return !FileExists(stop_file);

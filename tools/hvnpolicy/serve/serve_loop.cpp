@@ -52,7 +52,7 @@ void ServeDatagrams(ServedPolicies& policies, const ServeSocket& socket, const R
                     FILE* log, const std::function<bool()>& running) {
   auto senders = std::make_unique<SenderTable>(limits);
   ErrorLog errors(log);
-  // One byte more than any request, so that a longer datagram shows as longer.
+  // One character more than any request; a longer datagram is reported with its own length.
   char datagram[kMaxRequestBytes + 2];
   while (running()) {
     UdpPeer peer;
